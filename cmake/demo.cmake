@@ -1,0 +1,12 @@
+# Copies the sample, runs prcfix on the copy and shows what changed.
+file(MAKE_DIRECTORY ${WORK})
+set(copy ${WORK}/Blue.prc)
+set(before ${WORK}/Blue.prc.before)
+file(COPY_FILE ${SAMPLE} ${copy})
+file(COPY_FILE ${SAMPLE} ${before})
+execute_process(COMMAND ${PRCFIX} ${copy} RESULT_VARIABLE status)
+message("prcfix ${copy}: exit status ${status}")
+execute_process(COMMAND ${PRCDIFF} ${before} ${copy})
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "prcfix failed")
+endif()

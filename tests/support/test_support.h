@@ -1,0 +1,70 @@
+// Files, child processes and the expected result of a run, shared by the
+// test programs.
+#ifndef PRCFIX_TESTS_SUPPORT_H
+#define PRCFIX_TESTS_SUPPORT_H
+
+#include "tools/pdb_image.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// A new empty directory of its own under the system's temporary directory.
+std::string make_temp_dir();
+void remove_tree(const std::string &path);
+std::string temp_dir_path();
+// Tells this build's test programs from another build's running at the same
+// time, for names that must be the same in every process of one test.
+std::string build_tag();
+std::string join_path(const std::string &directory, const std::string &name);
+
+void write_file(const std::string &path, const Bytes &bytes);
+Bytes read_file(const std::string &path);
+bool file_exists(const std::string &path);
+
+// A test with a new temporary directory of its own.
+class TempDirTest : public testing::Test {
+  protected:
+    void SetUp() override
+    {
+        dir = make_temp_dir();
+    }
+    void TearDown() override
+    {
+        remove_tree(dir);
+    }
+    std::string dir;
+};
+
+// The prcfix built beside the running test program.
+std::string prcfix_path();
+
+struct ChildResult {
+    int status; // exit status, or 128 + signal, or -1 when it could not run
+    std::string error_output;
+};
+
+// Runs program with args (not counting the program itself), standard input
+// empty, and waits at most a minute for it.
+ChildResult run_child(const std::string &program,
+                      const std::vector<std::string> &args);
+ChildResult run_prcfix_on(const std::vector<std::string> &args);
+
+// What a whole run on a file holding before, at path, leaves: the exit status
+// and the file's bytes. Written from the file format's point of view (whole
+// buffer, absolute offsets) rather than the tool's stream walk.
+struct ExpectedRun {
+    int status;
+    Bytes bytes;
+};
+ExpectedRun expected_run(const Bytes &before, const std::string &path);
+
+// text as it appears on standard error, where a text-mode stream on Windows
+// turns each line feed into a carriage return and line feed.
+std::string as_error_output(const std::string &text);
+
+// Offsets where two equally long images differ.
+std::vector<std::size_t> changed_offsets(const Bytes &a, const Bytes &b);
+
+#endif

@@ -1,0 +1,89 @@
+#include "tools/pdb_image.h"
+
+#include <algorithm>
+
+void put_be16(Bytes &bytes, std::size_t offset, unsigned value)
+{
+    bytes[offset] = static_cast<unsigned char>(value >> 8);
+    bytes[offset + 1] = static_cast<unsigned char>(value);
+}
+
+void put_be32(Bytes &bytes, std::size_t offset, std::uint32_t value)
+{
+    put_be16(bytes, offset, value >> 16);
+    put_be16(bytes, offset + 2, value & 0xffff);
+}
+
+unsigned get_be16(const Bytes &bytes, std::size_t offset)
+{
+    return static_cast<unsigned>(bytes[offset]) << 8 | bytes[offset + 1];
+}
+
+static void put_code(Bytes &bytes, std::size_t offset, const std::string &code)
+{
+    for (std::size_t i = 0; i < 4; i++)
+        bytes[offset + i] =
+            i < code.size() ? static_cast<unsigned char>(code[i]) : ' ';
+}
+
+Bytes build_database(const DatabaseSpec &spec)
+{
+    const std::size_t count = spec.resources.size();
+    const std::size_t table_end = 78 + 10 * count + 2;
+    std::size_t size = table_end;
+    for (const ResourceSpec &r : spec.resources)
+        size += r.data.size();
+
+    Bytes bytes(size, 0);
+    if (!spec.name_field.empty()) {
+        std::copy_n(spec.name_field.begin(),
+                    std::min<std::size_t>(32, spec.name_field.size()),
+                    bytes.begin());
+    } else {
+        std::copy_n(spec.name.begin(), std::min<std::size_t>(31, spec.name.size()),
+                    bytes.begin());
+    }
+    put_be16(bytes, 32, spec.attributes);
+    put_be16(bytes, 34, spec.version);
+    put_be32(bytes, 36, 0xb5d1e3a0u); // creation date
+    put_be32(bytes, 40, 0xb5d1e3a7u); // modification date
+    put_be32(bytes, 48, 3);           // modification number
+    put_code(bytes, 60, spec.type);
+    put_code(bytes, 64, spec.creator);
+    put_be32(bytes, 68, 0x00001234u); // unique-id seed
+    put_be16(bytes, 76,
+             spec.stored_count < 0 ? static_cast<unsigned>(count)
+                                   : static_cast<unsigned>(spec.stored_count));
+
+    std::size_t data_offset = table_end;
+    for (std::size_t i = 0; i < count; i++) {
+        const ResourceSpec &r = spec.resources[i];
+        const std::size_t entry = 78 + 10 * i;
+        put_code(bytes, entry, r.type);
+        put_be16(bytes, entry + 4, r.id);
+        put_be32(bytes, entry + 6, static_cast<std::uint32_t>(data_offset));
+        std::copy(r.data.begin(), r.data.end(), bytes.begin() + data_offset);
+        data_offset += r.data.size();
+    }
+    return bytes;
+}
+
+static Bytes pattern(std::size_t size, unsigned seed)
+{
+    Bytes data(size);
+    for (std::size_t i = 0; i < size; i++)
+        data[i] = static_cast<unsigned char>((seed * 37 + i * 11) & 0xff);
+    return data;
+}
+
+DatabaseSpec typical_skin()
+{
+    static const char *const types[12] = {"tver", "Tbmp", "Tbmp", "Tbmp",
+                                          "Tbmp", "tSTR", "tSTR", "ovly",
+                                          "Tbmp", "Tbmp", "tAIB", "tAIN"};
+    DatabaseSpec spec;
+    for (unsigned i = 0; i < 12; i++)
+        spec.resources.push_back(
+            {types[i], 1000 + i, pattern(24 + 16 * (i % 5), i)});
+    return spec;
+}

@@ -1,0 +1,44 @@
+// Builds Palm resource database images in memory, for the sample, the tests,
+// the fuzzing corpus and the benchmark.
+#ifndef PRCFIX_TOOLS_PDB_IMAGE_H
+#define PRCFIX_TOOLS_PDB_IMAGE_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+typedef std::vector<unsigned char> Bytes;
+
+struct ResourceSpec {
+    std::string type; // four bytes
+    unsigned id;
+    Bytes data;
+};
+
+struct DatabaseSpec {
+    // Stored as given in the 32-byte name field, cut or zero-padded; bytes
+    // after the terminator may be set through name_field instead.
+    std::string name = "StatusBarResources";
+    Bytes name_field; // when not empty, the whole 32-byte field
+    unsigned attributes = 0x0021;
+    unsigned version = 1;
+    std::string type = "skin";
+    std::string creator = "Stbr";
+    std::vector<ResourceSpec> resources;
+    // The count stored at offset 76; negative means the number of resources.
+    long stored_count = -1;
+};
+
+void put_be16(Bytes &bytes, std::size_t offset, unsigned value);
+void put_be32(Bytes &bytes, std::size_t offset, std::uint32_t value);
+unsigned get_be16(const Bytes &bytes, std::size_t offset);
+
+// Header, entries, the two filler bytes and the resource data, with each
+// entry's data offset pointing at its data.
+Bytes build_database(const DatabaseSpec &spec);
+
+// A status-bar skin as such files usually are: twelve resources, the eighth
+// of them the overlay description "ovly".
+DatabaseSpec typical_skin();
+
+#endif
