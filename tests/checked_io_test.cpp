@@ -87,21 +87,21 @@ TEST_F(CheckedIoDeathTest, ReadAtEndOfFileEndsTheRun)
 {
     std::FILE *stream = open_with({1});
     EXPECT_EXIT(read_be16(stream), ExitedWithCode(1),
-                testing::Eq(as_error_output("Error reading file.\n")));
+                testing::Eq(std::string("Error reading file.\n")));
 }
 
 TEST_F(CheckedIoDeathTest, FailedSeekEndsTheRun)
 {
     std::FILE *stream = open_with({1, 2, 3});
     EXPECT_EXIT(seek_exact(stream, -1), ExitedWithCode(1),
-                testing::Eq(as_error_output("Error seeking!\n")));
+                testing::Eq(std::string("Error seeking!\n")));
 }
 
 TEST_F(CheckedIoDeathTest, FatalExitWithoutDatabaseOnlyEnds)
 {
     ASSERT_EQ(db_file, nullptr);
     EXPECT_EXIT(fatal_exit("Error seeking!"), ExitedWithCode(1),
-                testing::Eq(as_error_output("Error seeking!\n")));
+                testing::Eq(std::string("Error seeking!\n")));
 }
 
 TEST_F(CheckedIoDeathTest, BufferedWriteReachesDiskBeforeExit)
@@ -119,7 +119,7 @@ TEST_F(CheckedIoDeathTest, BufferedWriteReachesDiskBeforeExit)
             std::fputc('X', db_file);
             fatal_exit("Error reading file.\n");
         },
-        ExitedWithCode(1), testing::Eq(as_error_output("Error reading file.\n")));
+        ExitedWithCode(1), testing::Eq(std::string("Error reading file.\n")));
     close_database();
     Bytes expected(20, '.');
     expected[5] = 'X';
@@ -140,7 +140,7 @@ TEST_F(CheckedIoDeathTest, SeekFailsWhenPendingOutputCannotBeWritten)
             seek_exact(db_file, 0);
         },
         ExitedWithCode(1),
-                testing::Eq(as_error_output("Error seeking!\n")));
+                testing::Eq(std::string("Error seeking!\n")));
 }
 
 TEST_F(CheckedIo, CloseReportsLostOutput)

@@ -130,6 +130,11 @@ struct ShortTableCase {
     std::vector<std::size_t> renamed; // entries retyped before the end
 };
 
+static void PrintTo(const ShortTableCase &c, std::ostream *out)
+{
+    *out << c.label;
+}
+
 class OverlayRenameShortDeathTest
     : public OverlayRename,
       public testing::WithParamInterface<ShortTableCase> {};
@@ -146,7 +151,7 @@ TEST_P(OverlayRenameShortDeathTest, EndsTheRunAndKeepsEarlierRewrites)
     db_file = std::fopen(shared.c_str(), "r+b");
     ASSERT_NE(db_file, nullptr);
     EXPECT_EXIT(rename_overlay_resources(db_file), ExitedWithCode(1),
-                testing::Eq(as_error_output("Error reading file.\n")));
+                testing::Eq(std::string("Error reading file.\n")));
     close_database();
 
     Bytes expected = before;
