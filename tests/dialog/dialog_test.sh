@@ -1,0 +1,134 @@
+#!/bin/bash
+# The real Windows file-open dialog, shown by prcfix.exe under wine on a
+# virtual X server and driven with xdotool as a user would drive it.
+#
+# usage: dialog_test.sh PRCFIX_EXE SAMPLE WORK_DIR SCREENSHOT
+# Every wait is bounded; the run ends with "N passed, N failed".
+set -u
+exe=$1 sample=$2 work=$3 screenshot=$4
+title='^Open File\.\.\.$'
+passed=0 failed=0
+
+check() { # check CONDITION_STATUS DESCRIPTION
+    if [ "$1" -eq 0 ]; then passed=$((passed + 1)); echo "ok - $2"
+    else failed=$((failed + 1)); echo "not ok - $2"; fi
+}
+
+rm -rf "$work" && mkdir -p "$work"
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null' EXIT
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -1 "$work/display")"
+echo "# X server on $DISPLAY"
+
+# Starts prcfix.exe in directory $1 with the remaining arguments; its exit
+# status lands in $1/.status.
+start() {
+    local dir=$1
+    shift
+    rm -f "$dir/.status"
+    (cd "$dir" && timeout 120 wine "$exe" "$@" </dev/null >/dev/null 2>&1; echo $? >"$dir/.status") &
+}
+# Prints the dialog's window id once it is shown, or nothing after 60 s.
+dialog_window() {
+    timeout 60 xdotool search --sync --onlyvisible --name "$title" 2>/dev/null | head -1
+}
+# Waits at most 60 s for the run in $1 to end and prints its status.
+status_of() {
+    for _ in $(seq 600); do [ -s "$1/.status" ] && break; sleep 0.1; done
+    cat "$1/.status" 2>/dev/null || echo none
+}
+press() { # press WINDOW KEY...
+    xdotool windowfocus --sync "$1" 2>/dev/null
+    shift
+    xdotool key --delay 100 "$@"
+}
+type_name() { # type_name WINDOW TEXT
+    xdotool windowfocus --sync "$1" 2>/dev/null
+    xdotool type --delay 40 "$2"
+}
+case_dir() {
+    mkdir -p "$work/$1"
+    cp "$sample" "$work/$1/Blue.prc"
+    echo "$work/$1"
+}
+
+# What the dialog's pick must leave: the same as the path given as argument.
+ref=$(case_dir reference)
+timeout 60 wine "$exe" "$ref/Blue.prc" </dev/null >/dev/null 2>&1
+check $? "reference run by argument"
+cmp -s "$ref/Blue.prc" "$sample"
+check $((! $?)) "reference run changed the file"
+
+# Pick a file by typing its name and pressing Enter.
+dir=$(case_dir pick)
+start "$dir"
+win=$(dialog_window)
+[ -n "$win" ]
+check $? "no argument: the window titled 'Open File...' appears"
+if [ -n "$win" ]; then
+    sleep 1.5 # let it finish drawing before the screenshot
+    import -window root "$screenshot" 2>/dev/null || xwd -root -silent | convert xwd:- "$screenshot"
+    # The full name: the dialog may open in the last folder it showed.
+    type_name "$win" "$(winepath -w "$dir/Blue.prc" 2>/dev/null)"
+    press "$win" Return
+fi
+[ "$(status_of "$dir")" = 0 ]
+check $? "picked file: status 0"
+cmp -s "$dir/Blue.prc" "$ref/Blue.prc"
+check $? "picked file fixed exactly as by argument"
+
+# Escape cancels: status 0, nothing touched.
+dir=$(case_dir cancel)
+start "$dir"
+win=$(dialog_window)
+[ -n "$win" ] && press "$win" Escape
+[ "$(status_of "$dir")" = 0 ]
+check $? "cancelled: status 0"
+cmp -s "$dir/Blue.prc" "$sample"
+check $? "cancelled: file untouched"
+
+# Two or three arguments bring up the same dialog and are not looked at.
+for args in "Blue.prc Other.prc" "Blue.prc Other.prc Blue.prc"; do
+    dir=$(case_dir "several-${args// /-}")
+    cp "$sample" "$dir/Other.prc"
+    start "$dir" $args
+    win=$(dialog_window)
+    [ -n "$win" ]
+    check $? "arguments '$args': dialog appears"
+    [ -n "$win" ] && press "$win" Escape
+    [ "$(status_of "$dir")" = 0 ]
+    check $? "arguments '$args': cancelled with status 0"
+    cmp -s "$dir/Blue.prc" "$sample" && cmp -s "$dir/Other.prc" "$sample"
+    check $? "arguments '$args': named files untouched"
+done
+
+# A name that does not exist is refused and the dialog stays open.
+dir=$(case_dir missing)
+start "$dir"
+win=$(dialog_window)
+if [ -n "$win" ]; then
+    type_name "$win" "$(winepath -w "$dir/Missing.prc" 2>/dev/null)"
+    press "$win" Return
+    sleep 3
+fi
+[ ! -s "$dir/.status" ]
+check $? "missing name: the run goes on"
+xdotool search --onlyvisible --name "$title" >/dev/null 2>&1
+check $? "missing name: the dialog is still shown"
+# Dismiss the refusal, then cancel.
+for _ in 1 2 3 4; do
+    [ -s "$dir/.status" ] && break
+    w=$(xdotool search --onlyvisible --name "$title" 2>/dev/null | tail -1)
+    [ -n "$w" ] && press "$w" Escape
+    sleep 1.5
+done
+[ "$(status_of "$dir")" = 0 ]
+check $? "missing name: cancelled afterwards with status 0"
+cmp -s "$dir/Blue.prc" "$sample" && [ ! -e "$dir/Missing.prc" ]
+check $? "missing name: nothing touched or created"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
