@@ -12,6 +12,9 @@
 #else
 #include <csignal>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -128,7 +131,8 @@ static std::string quote_argument(const std::string &arg)
 }
 
 ChildResult run_child(const std::string &program,
-                      const std::vector<std::string> &args)
+                      const std::vector<std::string> &args,
+                      const ChildLimits &)
 {
     std::string command = quote_argument(program);
     for (const std::string &arg : args)
@@ -174,8 +178,29 @@ ChildResult run_child(const std::string &program,
     return result;
 }
 #else
+// In the child, before exec: applies limits or returns false.
+static bool apply_limits(const ChildLimits &limits)
+{
+    if (limits.file_size_limit >= 0) {
+        std::signal(SIGXFSZ, SIG_IGN); // stays ignored across exec
+        rlimit limit;
+        limit.rlim_cur = limit.rlim_max =
+            static_cast<rlim_t>(limits.file_size_limit);
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return false;
+    }
+    if (limits.unprivileged && geteuid() == 0) {
+        passwd *nobody = getpwnam("nobody");
+        if (nobody == nullptr || setgroups(0, nullptr) != 0 ||
+            setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
+            return false;
+    }
+    return true;
+}
+
 ChildResult run_child(const std::string &program,
-                      const std::vector<std::string> &args)
+                      const std::vector<std::string> &args,
+                      const ChildLimits &limits)
 {
     std::string error_name = join_path(fs::temp_directory_path().string(),
                                        "prcfix-stderr-XXXXXX");
@@ -197,6 +222,8 @@ ChildResult run_child(const std::string &program,
         dup2(input, 0);
         dup2(error_fd, 2);
         alarm(60);
+        if (!apply_limits(limits))
+            _exit(126);
         execv(program.c_str(), argv.data());
         _exit(127);
     }
@@ -213,9 +240,10 @@ ChildResult run_child(const std::string &program,
 }
 #endif
 
-ChildResult run_prcfix_on(const std::vector<std::string> &args)
+ChildResult run_prcfix_on(const std::vector<std::string> &args,
+                          const ChildLimits &limits)
 {
-    return run_child(prcfix_path(), args);
+    return run_child(prcfix_path(), args, limits);
 }
 
 static std::string base_name_of(const std::string &path)
@@ -234,11 +262,13 @@ ExpectedRun expected_run(const Bytes &before, const std::string &path)
     if (b.size() < 80)
         return {1, before};
 
-    std::string name = base_name_of(path).substr(0, 31);
+    const std::string name = base_name_of(path).substr(0, 31);
     if (!name.empty()) {
-        if (name == "StatusBarResources")
-            name = "Zurevir Iz ezuv";
+        // The default name goes over the copied base name, whose last bytes
+        // and terminator stay after it.
         std::memcpy(&b[0], name.c_str(), name.size() + 1);
+        if (name == "StatusBarResources")
+            std::memcpy(&b[0], "Zurevir Iz ezuv", 16);
         b[33] &= 0xdf;
         std::memcpy(&b[60], "rsrcVavo", 8);
     }
@@ -258,6 +288,46 @@ ExpectedRun expected_run(const Bytes &before, const std::string &path)
         }
     }
     return run;
+}
+
+std::vector<Write> expected_writes(const Bytes &before,
+                                   const std::string &path)
+{
+    std::vector<Write> writes;
+    if (before.size() < 80)
+        return writes;
+    if (!base_name_of(path).empty()) {
+        // The block goes back with bytes 78 and 79 as they were read.
+        Bytes block(expected_run(before, path).bytes);
+        block.resize(80);
+        block[78] = before[78];
+        block[79] = before[79];
+        writes.push_back({0, block});
+    }
+    const std::size_t count = get_be16(before, 76);
+    for (std::size_t i = 0; i < count; i++) {
+        const std::size_t entry = 78 + 10 * i;
+        if (entry + 4 > before.size())
+            break;
+        if (std::memcmp(&before[entry], "ovly", 4) == 0)
+            writes.push_back({entry, Bytes{'O', 'V', 'L', 'Y'}});
+        if (entry + 10 > before.size())
+            break;
+    }
+    return writes;
+}
+
+Bytes expected_with_limit(const Bytes &before, const std::string &path,
+                          std::size_t limit)
+{
+    Bytes bytes = before;
+    for (const Write &w : expected_writes(before, path)) {
+        for (std::size_t i = 0; i < w.bytes.size() && w.offset + i < limit; i++)
+            bytes[w.offset + i] = w.bytes[i];
+        if (w.end() > limit)
+            break;
+    }
+    return bytes;
 }
 
 std::string as_error_output(const std::string &text)

@@ -45,11 +45,23 @@ struct ChildResult {
     std::string error_output;
 };
 
+struct ChildLimits {
+    // Largest file offset the child may write up to (RLIMIT_FSIZE, with
+    // SIGXFSZ ignored so that the write fails instead); negative for none.
+    long file_size_limit = -1;
+    // Run as the unprivileged user "nobody", for permission checks when the
+    // tests run as root.
+    bool unprivileged = false;
+};
+
 // Runs program with args (not counting the program itself), standard input
-// empty, and waits at most a minute for it.
+// empty, and waits at most a minute for it. The limits are only available
+// on POSIX systems.
 ChildResult run_child(const std::string &program,
-                      const std::vector<std::string> &args);
-ChildResult run_prcfix_on(const std::vector<std::string> &args);
+                      const std::vector<std::string> &args,
+                      const ChildLimits &limits = ChildLimits());
+ChildResult run_prcfix_on(const std::vector<std::string> &args,
+                          const ChildLimits &limits = ChildLimits());
 
 // What a whole run on a file holding before, at path, leaves: the exit status
 // and the file's bytes. Written from the file format's point of view (whole
@@ -59,6 +71,25 @@ struct ExpectedRun {
     Bytes bytes;
 };
 ExpectedRun expected_run(const Bytes &before, const std::string &path);
+
+// The writes such a run makes, in order: the header block, then the type of
+// each "ovly" entry it reaches.
+struct Write {
+    std::size_t offset;
+    Bytes bytes;
+    std::size_t end() const
+    {
+        return offset + bytes.size();
+    }
+};
+std::vector<Write> expected_writes(const Bytes &before,
+                                   const std::string &path);
+
+// The file as such a run leaves it when nothing can be written at or past
+// limit: each write lands up to the limit, and the first that cannot land
+// whole ends the run.
+Bytes expected_with_limit(const Bytes &before, const std::string &path,
+                          std::size_t limit);
 
 // text as it appears on standard error, where a text-mode stream on Windows
 // turns each line feed into a carriage return and line feed.
