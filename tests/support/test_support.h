@@ -3,6 +3,7 @@
 #ifndef PRCFIX_TESTS_SUPPORT_H
 #define PRCFIX_TESTS_SUPPORT_H
 
+#include "tests/support/model.h"
 #include "tools/pdb_image.h"
 
 #include <gtest/gtest.h>
@@ -63,39 +64,8 @@ ChildResult run_child(const std::string &program,
 ChildResult run_prcfix_on(const std::vector<std::string> &args,
                           const ChildLimits &limits = ChildLimits());
 
-// What a whole run on a file holding before, at path, leaves: the exit status
-// and the file's bytes. Written from the file format's point of view (whole
-// buffer, absolute offsets) rather than the tool's stream walk.
-struct ExpectedRun {
-    int status;
-    Bytes bytes;
-};
-ExpectedRun expected_run(const Bytes &before, const std::string &path);
-
-// The writes such a run makes, in order: the header block, then the type of
-// each "ovly" entry it reaches.
-struct Write {
-    std::size_t offset;
-    Bytes bytes;
-    std::size_t end() const
-    {
-        return offset + bytes.size();
-    }
-};
-std::vector<Write> expected_writes(const Bytes &before,
-                                   const std::string &path);
-
-// The file as such a run leaves it when nothing can be written at or past
-// limit: each write lands up to the limit, and the first that cannot land
-// whole ends the run.
-Bytes expected_with_limit(const Bytes &before, const std::string &path,
-                          std::size_t limit);
-
 // text as it appears on standard error, where a text-mode stream on Windows
 // turns each line feed into a carriage return and line feed.
 std::string as_error_output(const std::string &text);
-
-// Offsets where two equally long images differ.
-std::vector<std::size_t> changed_offsets(const Bytes &a, const Bytes &b);
 
 #endif
