@@ -1,0 +1,41 @@
+// Writes the benchmark's databases: a typical skin, and tables where every
+// entry is "ovly".
+//
+// usage: make_bench_db typical FILE | make_bench_db overlays COUNT FILE
+#include "tools/pdb_image.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+static int save(const char *path, const Bytes &bytes)
+{
+    std::FILE *out = std::fopen(path, "wb");
+    if (out == nullptr) {
+        std::perror(path);
+        return 1;
+    }
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    if (std::fclose(out) != 0 || !ok) {
+        std::perror(path);
+        return 1;
+    }
+    return 0;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "typical") == 0)
+        return save(argv[2], build_database(typical_skin()));
+    if (argc == 4 && std::strcmp(argv[1], "overlays") == 0) {
+        DatabaseSpec spec;
+        const long count = std::strtol(argv[2], nullptr, 10);
+        for (long i = 0; i < count; i++)
+            spec.resources.push_back(
+                {"ovly", static_cast<unsigned>(i), Bytes{'d', 'a', 't', 'a'}});
+        return save(argv[3], build_database(spec));
+    }
+    std::fprintf(stderr, "usage: make_bench_db typical FILE\n"
+                         "       make_bench_db overlays COUNT FILE\n");
+    return 2;
+}
