@@ -1,4 +1,5 @@
 # Copies the sample, runs prcfix on the copy and shows what changed.
+cmake_minimum_required(VERSION 3.25)
 file(MAKE_DIRECTORY ${WORK})
 set(copy ${WORK}/Blue.prc)
 set(before ${WORK}/Blue.prc.before)

@@ -19,8 +19,7 @@ const char *find_base_name(const char *path, std::size_t *length)
     return start;
 }
 
-void fix_header_block(HeaderBlock *block, const char *base,
-                      std::size_t length)
+void fix_header_block(HeaderBlock *block, const char *base, std::size_t length)
 {
     unsigned char *bytes = reinterpret_cast<unsigned char *>(block);
     bytes[attributes_low_byte] &= ~reset_after_install_bit;
@@ -31,8 +30,8 @@ void fix_header_block(HeaderBlock *block, const char *base,
         length = name_capacity;
     std::memcpy(block->name, base, length);
     block->name[length] = '\0';
-    if (std::strcmp(reinterpret_cast<char *>(block->name),
-                    default_base_name) == 0)
+    if (std::strcmp(reinterpret_cast<char *>(block->name), default_base_name) ==
+        0)
         std::memcpy(block->name, default_name, sizeof default_name);
 
     std::memcpy(block->creator, "Vavo", 4);

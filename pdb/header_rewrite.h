@@ -14,8 +14,7 @@
 const char *find_base_name(const char *path, std::size_t *length);
 
 // The in-memory changes to a header block for a non-empty base name.
-void fix_header_block(HeaderBlock *block, const char *base,
-                      std::size_t length);
+void fix_header_block(HeaderBlock *block, const char *base, std::size_t length);
 
 // Reads the 80-byte header block from the start of stream, fixes it and
 // writes it back at offset 0. Returns false, having written nothing, when

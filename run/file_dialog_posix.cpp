@@ -31,12 +31,12 @@ static bool make_absolute(const char *answer, char *buffer)
     char directory[4096] = "";
     if (answer[0] != '/' && getcwd(directory, sizeof directory) == nullptr)
         return false;
-    const char *separator = directory[0] != '\0' && std::strcmp(directory, "/")
-                                ? "/"
-                                : "";
+    const char *separator =
+        directory[0] != '\0' && std::strcmp(directory, "/") ? "/" : "";
     int length = std::snprintf(buffer, file_dialog_capacity, "%s%s%s",
                                directory, separator, answer);
-    return length >= 0 && static_cast<std::size_t>(length) < file_dialog_capacity;
+    return length >= 0 &&
+           static_cast<std::size_t>(length) < file_dialog_capacity;
 }
 
 // Why buffer cannot be chosen, or null when it can.
@@ -67,9 +67,8 @@ int choose_database(char *buffer)
             std::free(answer);
             break;
         }
-        const char *why = make_absolute(answer, buffer)
-                              ? refusal(buffer)
-                              : "Path too long.";
+        const char *why =
+            make_absolute(answer, buffer) ? refusal(buffer) : "Path too long.";
         if (why == nullptr) {
             std::free(answer);
             return 1;

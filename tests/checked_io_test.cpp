@@ -8,7 +8,8 @@
 
 using testing::ExitedWithCode;
 
-class CheckedIo : public TempDirTest {
+class CheckedIo : public TempDirTest
+{
   protected:
     void SetUp() override
     {
@@ -34,8 +35,9 @@ struct Be16Case {
     unsigned value;
 };
 
-class ReadBe16 : public CheckedIo,
-                 public testing::WithParamInterface<Be16Case> {};
+class ReadBe16 : public CheckedIo, public testing::WithParamInterface<Be16Case>
+{
+};
 
 TEST_P(ReadBe16, IsBigEndianAndUnsigned)
 {
@@ -108,8 +110,8 @@ TEST_F(CheckedIoDeathTest, BufferedWriteReachesDiskBeforeExit)
 {
     // Where the death test runs in a new copy of the test program, that copy
     // must write to the very file this one looks at afterwards.
-    std::string shared = join_path(temp_dir_path(), "prcfix-fatal-exit-" +
-                                                        build_tag() + ".bin");
+    std::string shared =
+        join_path(temp_dir_path(), "prcfix-fatal-exit-" + build_tag() + ".bin");
     write_file(shared, Bytes(20, '.'));
     db_file = std::fopen(shared.c_str(), "r+b");
     ASSERT_NE(db_file, nullptr);
@@ -139,8 +141,7 @@ TEST_F(CheckedIoDeathTest, SeekFailsWhenPendingOutputCannotBeWritten)
             std::fwrite("OVLY", 4, 1, db_file);
             seek_exact(db_file, 0);
         },
-        ExitedWithCode(1),
-                testing::Eq(std::string("Error seeking!\n")));
+        ExitedWithCode(1), testing::Eq(std::string("Error seeking!\n")));
 }
 
 TEST_F(CheckedIo, CloseReportsLostOutput)

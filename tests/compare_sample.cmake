@@ -1,4 +1,5 @@
 execute_process(COMMAND ${MAKE_SAMPLE} ${OUT} RESULT_VARIABLE status)
+cmake_minimum_required(VERSION 3.25)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "make_sample failed")
 endif()

@@ -7,7 +7,8 @@
 
 #include <cstring>
 
-class RunSequence : public TempDirTest {
+class RunSequence : public TempDirTest
+{
   protected:
     int run_on(const std::string &path)
     {

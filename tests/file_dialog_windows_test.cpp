@@ -41,9 +41,9 @@ TEST(FileDialogRecord, EveryFieldIsAsSetOrZero)
     EXPECT_EQ(record.lpstrInitialDir, nullptr);
     EXPECT_STREQ(record.lpstrTitle, "Open File...");
     EXPECT_EQ(record.Flags, 0x1804u);
-    EXPECT_EQ(record.Flags, static_cast<DWORD>(OFN_HIDEREADONLY |
-                                               OFN_PATHMUSTEXIST |
-                                               OFN_FILEMUSTEXIST));
+    EXPECT_EQ(record.Flags,
+              static_cast<DWORD>(OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
+                                 OFN_FILEMUSTEXIST));
     EXPECT_EQ(record.nFileOffset, 0u);
     EXPECT_EQ(record.nFileExtension, 0u);
     EXPECT_EQ(record.lpstrDefExt, nullptr);

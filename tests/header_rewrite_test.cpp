@@ -17,7 +17,9 @@ static void PrintTo(const BaseNameCase &c, std::ostream *out)
     *out << '"' << c.path << '"';
 }
 
-class FindBaseName : public testing::TestWithParam<BaseNameCase> {};
+class FindBaseName : public testing::TestWithParam<BaseNameCase>
+{
+};
 
 TEST_P(FindBaseName, StartsAfterLastSeparatorAndEndsAtFirstDot)
 {
@@ -36,10 +38,9 @@ INSTANTIATE_TEST_SUITE_P(
                     BaseNameCase{"\\Blue.prc", "Blue"},
                     BaseNameCase{"/home/u/my.skin.pdb", "my"},
                     BaseNameCase{"dir.d/name", "name"},
-                    BaseNameCase{"skins/.pdb", ""},
-                    BaseNameCase{"skins/", ""}, BaseNameCase{"C:", ""},
-                    BaseNameCase{"", ""}, BaseNameCase{"a:b/c\\", ""},
-                    BaseNameCase{"..\\up", "up"}));
+                    BaseNameCase{"skins/.pdb", ""}, BaseNameCase{"skins/", ""},
+                    BaseNameCase{"C:", ""}, BaseNameCase{"", ""},
+                    BaseNameCase{"a:b/c\\", ""}, BaseNameCase{"..\\up", "up"}));
 
 // A 32-byte name field: text, then zeros.
 static Bytes field(const std::string &text)
@@ -63,7 +64,8 @@ static void PrintTo(const RewriteCase &c, std::ostream *out)
     *out << c.label;
 }
 
-class HeaderFile : public TempDirTest {
+class HeaderFile : public TempDirTest
+{
   protected:
     void TearDown() override
     {
@@ -73,7 +75,9 @@ class HeaderFile : public TempDirTest {
 };
 
 class RewriteHeader : public HeaderFile,
-                      public testing::WithParamInterface<RewriteCase> {};
+                      public testing::WithParamInterface<RewriteCase>
+{
+};
 
 TEST_P(RewriteHeader, ChangesOnlyNameFlagTypeAndCreator)
 {
@@ -114,36 +118,33 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // The old name's bytes after the new terminator stay.
         RewriteCase{"blue", "C:\\skins\\Blue.pdb", status_bar, 0x0021,
-                    over(status_bar, std::string("Blue\0", 5)),
-                    0x0001},
+                    over(status_bar, std::string("Blue\0", 5)), 0x0001},
         RewriteCase{"default", "StatusBarResources.pdb", field("Old name"),
-                    0x0020,
-                    field(std::string("Zurevir Iz ezuv\0es", 18)), 0x0000},
-        RewriteCase{"default_in_dir", "/skins/StatusBarResources",
-                    status_bar, 0x0001,
-                    field(std::string("Zurevir Iz ezuv\0es", 18)), 0x0001},
+                    0x0020, field(std::string("Zurevir Iz ezuv\0es", 18)),
+                    0x0000},
+        RewriteCase{"default_in_dir", "/skins/StatusBarResources", status_bar,
+                    0x0001, field(std::string("Zurevir Iz ezuv\0es", 18)),
+                    0x0001},
         RewriteCase{"case_matters", "statusbarresources.pdb", status_bar,
                     0x0021, field("statusbarresources"), 0x0001},
         RewriteCase{"longer_than_default", "StatusBarResourcesX.prc",
                     status_bar, 0x0021, field("StatusBarResourcesX"), 0x0001},
         RewriteCase{"first_dot", "my.skin.pdb", field("abcdefgh"), 0x0000,
-                    over(field("abcdefgh"), std::string("my\0", 3)),
-                    0x0000},
+                    over(field("abcdefgh"), std::string("my\0", 3)), 0x0000},
         RewriteCase{"cut_to_31", "d/" + forty + ".prc", field("x"), 0x0021,
                     field(forty.substr(0, 31)), 0x0001},
         RewriteCase{"exactly_31", std::string(31, 'q'), field(""), 0x0000,
                     field(std::string(31, 'q')), 0x0000},
         // The default name is compared after the cut.
         RewriteCase{"default_after_cut",
-                    "StatusBarResources" + std::string(20, 'Z'), field(""),
-                    0, field("StatusBarResources" + std::string(13, 'Z')), 0},
+                    "StatusBarResources" + std::string(20, 'Z'), field(""), 0,
+                    field("StatusBarResources" + std::string(13, 'Z')), 0},
         RewriteCase{"all_flags", "a:b\\c/Blue.prc", field("n"), 0xffff,
                     field("Blue"), 0xffdf},
         RewriteCase{"high_byte_0x20_stays", "Blue", field("n"), 0x2000,
                     field("Blue"), 0x2000},
-        RewriteCase{"bytes_as_they_stand", "\xe9t\xe9 Sk\x01n.prc",
-                    field("n"), 0x0021, field("\xe9t\xe9 Sk\x01n"),
-                    0x0001}),
+        RewriteCase{"bytes_as_they_stand", "\xe9t\xe9 Sk\x01n.prc", field("n"),
+                    0x0021, field("\xe9t\xe9 Sk\x01n"), 0x0001}),
     [](const testing::TestParamInfo<RewriteCase> &info) {
         return std::string(info.param.label);
     });
@@ -161,7 +162,8 @@ static void PrintTo(const UntouchedCase &c, std::ostream *out)
 }
 
 class RewriteHeaderUntouched : public HeaderFile,
-                               public testing::WithParamInterface<UntouchedCase> {
+                               public testing::WithParamInterface<UntouchedCase>
+{
 };
 
 TEST_P(RewriteHeaderUntouched, WritesNothing)

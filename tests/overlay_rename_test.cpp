@@ -20,7 +20,8 @@ static void PrintTo(const OverlayCase &c, std::ostream *out)
     *out << c.label;
 }
 
-class OverlayRename : public TempDirTest {
+class OverlayRename : public TempDirTest
+{
   protected:
     void SetUp() override
     {
@@ -51,7 +52,9 @@ static DatabaseSpec with_types(const std::vector<std::string> &types)
 }
 
 class OverlayRenameTable : public OverlayRename,
-                           public testing::WithParamInterface<OverlayCase> {};
+                           public testing::WithParamInterface<OverlayCase>
+{
+};
 
 TEST_P(OverlayRenameTable, RetypesExactlyTheOvlyEntries)
 {
@@ -73,9 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
     Tables, OverlayRenameTable,
     testing::Values(
         OverlayCase{"empty_table", {}, {}},
-        OverlayCase{"one_among_others",
-                    {"Tbmp", "tSTR", "ovly", "Tbmp", "tver"},
-                    {2}},
+        OverlayCase{
+            "one_among_others", {"Tbmp", "tSTR", "ovly", "Tbmp", "tver"}, {2}},
         OverlayCase{"only_entry", {"ovly"}, {0}},
         OverlayCase{"first_and_last", {"ovly", "Tbmp", "Tbmp", "ovly"}, {0, 3}},
         OverlayCase{"neighbours", {"Tbmp", "ovly", "ovly", "tSTR"}, {1, 2}},
@@ -123,7 +125,6 @@ TEST_F(OverlayRename, CountPastTheTableReadsOnIntoTheData)
     EXPECT_EQ(read_file(file), expected);
 }
 
-
 struct ShortTableCase {
     const char *label;
     std::size_t cut;                  // bytes of the file kept
@@ -137,7 +138,9 @@ static void PrintTo(const ShortTableCase &c, std::ostream *out)
 
 class OverlayRenameShortDeathTest
     : public OverlayRename,
-      public testing::WithParamInterface<ShortTableCase> {};
+      public testing::WithParamInterface<ShortTableCase>
+{
+};
 
 // Entries 1 and 3 are "ovly"; the file is cut inside the table.
 TEST_P(OverlayRenameShortDeathTest, EndsTheRunAndKeepsEarlierRewrites)

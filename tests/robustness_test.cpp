@@ -12,7 +12,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-class Robustness : public TempDirTest {};
+class Robustness : public TempDirTest
+{
+};
 
 // Entries 0, 4 and 8 of nine are "ovly": the first, a middle and the last.
 static Bytes several_overlays()
@@ -37,7 +39,7 @@ TEST_F(Robustness, WriteFailureAtEveryOffset)
     for (std::size_t limit = 0; limit <= last_write_end + 8; limit++) {
         SCOPED_TRACE("file size limit " + std::to_string(limit));
         write_file(file, before);
-        ChildLimits limits;
+        ChildOptions limits;
         limits.file_size_limit = static_cast<long>(limit);
         ChildResult result = run_prcfix_on({file}, limits);
         EXPECT_EQ(result.status, limit < last_write_end ? 1 : 0);
@@ -67,7 +69,7 @@ TEST_F(Robustness, ReadOnlyAndMissingFilesAreUntouched)
     const Bytes before = several_overlays();
     write_file(file, before);
     ASSERT_EQ(chmod(file.c_str(), 0444), 0);
-    ChildLimits limits;
+    ChildOptions limits;
     limits.unprivileged = true;
     ChildResult result = run_prcfix_on({file}, limits);
     if (result.status == 126)
@@ -147,9 +149,9 @@ static Generated generate(unsigned seed)
         // Data that reads as an "ovly" entry when the count lies.
         if (data.size() >= 12 && random() % 3 == 0)
             std::memcpy(&data[random() % 9], "ovly", 4);
-        spec.resources.push_back(
-            {types[random() % 10], static_cast<unsigned>(random() & 0xffff),
-             data});
+        spec.resources.push_back({types[random() % 10],
+                                  static_cast<unsigned>(random() & 0xffff),
+                                  data});
     }
     switch (random() % 6) {
     case 0:
@@ -170,8 +172,9 @@ static Generated generate(unsigned seed)
 static unsigned first_seed()
 {
     const char *text = std::getenv("PRCFIX_SEED");
-    return text != nullptr ? static_cast<unsigned>(std::strtoul(text, nullptr, 0))
-                           : 20261210u;
+    return text != nullptr
+               ? static_cast<unsigned>(std::strtoul(text, nullptr, 0))
+               : 20261210u;
 }
 
 static bool have_strace()

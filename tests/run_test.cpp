@@ -12,7 +12,8 @@
 #include <unistd.h>
 #endif
 
-class RunPrcfix : public TempDirTest {
+class RunPrcfix : public TempDirTest
+{
   protected:
 };
 
@@ -49,7 +50,9 @@ static Bytes empty_database()
 }
 
 class RunPrcfixOnFile : public RunPrcfix,
-                        public testing::WithParamInterface<FileCase> {};
+                        public testing::WithParamInterface<FileCase>
+{
+};
 
 TEST_P(RunPrcfixOnFile, LeavesExactlyTheExpectedBytes)
 {
@@ -65,8 +68,9 @@ TEST_P(RunPrcfixOnFile, LeavesExactlyTheExpectedBytes)
         EXPECT_EQ(result.error_output, "");
     else
         EXPECT_EQ(result.error_output,
-                  c.bytes.size() < 80 ? ""
-                                      : as_error_output("Error reading file.\n"));
+                  c.bytes.size() < 80
+                      ? ""
+                      : as_error_output("Error reading file.\n"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -108,8 +112,7 @@ TEST_F(RunPrcfix, TypicalSkinChangesOnlyItsFixedFields)
     EXPECT_EQ(std::string(after.begin(), after.begin() + 5),
               std::string("Blue\0", 5));
     EXPECT_EQ(get_be16(after, 32), 0x0001u);
-    EXPECT_EQ(std::string(after.begin() + 60, after.begin() + 68),
-              "rsrcVavo");
+    EXPECT_EQ(std::string(after.begin() + 60, after.begin() + 68), "rsrcVavo");
     EXPECT_EQ(std::string(after.begin() + 148, after.begin() + 152), "OVLY");
     std::vector<std::size_t> expected_changes = {0, 1, 2, 3, 4, 33};
     for (std::size_t i = 60; i < 68; i++)
@@ -170,5 +173,88 @@ TEST_F(RunPrcfix, OtherArgumentCountsAskAndTouchNothing)
         EXPECT_EQ(read_file(a), before);
         EXPECT_EQ(read_file(b), before);
     }
+}
+#endif
+
+#ifdef _WIN32
+#include <windows.h>
+
+struct WindowsPathCase {
+    const char *label;
+    const char *file_name;
+    // How the file is named: {dir} is the test's directory as Windows
+    // writes it (drive letter, backslashes); {drive} its drive alone.
+    const char *pattern;
+    bool from_directory; // the run starts in the test's directory
+};
+
+static void PrintTo(const WindowsPathCase &c, std::ostream *out)
+{
+    *out << c.label;
+}
+
+class WindowsPaths : public RunPrcfix,
+                     public testing::WithParamInterface<WindowsPathCase>
+{
+};
+
+static std::string replace_all(std::string text, const std::string &what,
+                               const std::string &with)
+{
+    for (std::size_t at = text.find(what); at != std::string::npos;
+         at = text.find(what, at + with.size()))
+        text.replace(at, what.size(), with);
+    return text;
+}
+
+TEST_P(WindowsPaths, NameTheDatabaseAfterTheLastComponent)
+{
+    const WindowsPathCase &c = GetParam();
+    ASSERT_EQ(dir[1], ':') << "a drive letter";
+    const std::string file = join_path(dir, c.file_name);
+    const Bytes before = build_database(typical_skin());
+    write_file(file, before);
+    std::string path = replace_all(c.pattern, "{dir}", dir);
+    path = replace_all(path, "{drive}", dir.substr(0, 2));
+    path = replace_all(path, "{file}", c.file_name);
+    ChildOptions options;
+    if (c.from_directory)
+        options.working_directory = dir;
+    EXPECT_EQ(run_prcfix_on({path}, options).status, 0) << path;
+    EXPECT_EQ(read_file(file), expected_run(before, path).bytes) << path;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, WindowsPaths,
+    testing::Values(
+        WindowsPathCase{"backslashes", "Blue.prc", "{dir}\\{file}", false},
+        WindowsPathCase{"forward_slashes", "Blue.prc", "{dir}/{file}", false},
+        WindowsPathCase{"drive_relative", "Blue.prc", "{drive}{file}", true},
+        WindowsPathCase{"relative", "Blue.prc", "{file}", true},
+        WindowsPathCase{"dot_directory", "Blue.prc", ".\\{file}", true},
+        WindowsPathCase{"first_dot", "my.skin.prc", "{dir}\\{file}", false},
+        WindowsPathCase{"default_name", "StatusBarResources.pdb",
+                        "{drive}{file}", true},
+        WindowsPathCase{"dot_file", ".prc", "{dir}\\{file}", false}),
+    [](const testing::TestParamInfo<WindowsPathCase> &info) {
+        return std::string(info.param.label);
+    });
+
+TEST_F(RunPrcfix, ReadOnlyFileEndsWithOneUntouched)
+{
+    const std::string file = join_path(dir, "Blue.prc");
+    const Bytes before = build_database(typical_skin());
+    write_file(file, before);
+    ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    // Under wine run as root, the attribute becomes file permissions that
+    // root may ignore.
+    if (std::FILE *probe = std::fopen(file.c_str(), "r+b")) {
+        std::fclose(probe);
+        SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        GTEST_SKIP() << "this user may write to read-only files here";
+    }
+    EXPECT_EQ(run_prcfix_on({file}).status, 1);
+    EXPECT_EQ(read_file(file), before);
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 #endif

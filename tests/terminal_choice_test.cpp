@@ -82,7 +82,8 @@ static Conversation converse(const std::string &directory,
     return result;
 }
 
-class TerminalChoice : public TempDirTest {
+class TerminalChoice : public TempDirTest
+{
   protected:
     void SetUp() override
     {
@@ -124,7 +125,9 @@ static void PrintTo(const RefusalCase &c, std::ostream *out)
 }
 
 class TerminalRefusal : public TerminalChoice,
-                        public testing::WithParamInterface<RefusalCase> {};
+                        public testing::WithParamInterface<RefusalCase>
+{
+};
 
 // Like the dialog, the prompt refuses and asks again; then the user picks.
 TEST_P(TerminalRefusal, AsksAgainUntilAnExistingFileIsGiven)

@@ -40,8 +40,8 @@ Bytes build_database(const DatabaseSpec &spec)
                     std::min<std::size_t>(32, spec.name_field.size()),
                     bytes.begin());
     } else {
-        std::copy_n(spec.name.begin(), std::min<std::size_t>(31, spec.name.size()),
-                    bytes.begin());
+        std::copy_n(spec.name.begin(),
+                    std::min<std::size_t>(31, spec.name.size()), bytes.begin());
     }
     put_be16(bytes, 32, spec.attributes);
     put_be16(bytes, 34, spec.version);

@@ -46,8 +46,7 @@ ExpectedRun expected_run(const Bytes &before, const std::string &path)
     return run;
 }
 
-std::vector<Write> expected_writes(const Bytes &before,
-                                   const std::string &path)
+std::vector<Write> expected_writes(const Bytes &before, const std::string &path)
 {
     std::vector<Write> writes;
     if (before.size() < 80)

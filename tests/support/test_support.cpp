@@ -132,7 +132,7 @@ static std::string quote_argument(const std::string &arg)
 
 ChildResult run_child(const std::string &program,
                       const std::vector<std::string> &args,
-                      const ChildLimits &)
+                      const ChildOptions &options)
 {
     std::string command = quote_argument(program);
     for (const std::string &arg : args)
@@ -159,8 +159,11 @@ ChildResult run_child(const std::string &program,
     std::vector<char> line(command.begin(), command.end());
     line.push_back('\0');
     ChildResult result = {-1, ""};
+    const char *directory = options.working_directory.empty()
+                                ? nullptr
+                                : options.working_directory.c_str();
     if (CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0,
-                       nullptr, nullptr, &startup, &process)) {
+                       nullptr, directory, &startup, &process)) {
         if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0)
             TerminateProcess(process.hProcess, 124);
         WaitForSingleObject(process.hProcess, INFINITE);
@@ -179,7 +182,7 @@ ChildResult run_child(const std::string &program,
 }
 #else
 // In the child, before exec: applies limits or returns false.
-static bool apply_limits(const ChildLimits &limits)
+static bool apply_limits(const ChildOptions &limits)
 {
     if (limits.file_size_limit >= 0) {
         std::signal(SIGXFSZ, SIG_IGN); // stays ignored across exec
@@ -200,10 +203,10 @@ static bool apply_limits(const ChildLimits &limits)
 
 ChildResult run_child(const std::string &program,
                       const std::vector<std::string> &args,
-                      const ChildLimits &limits)
+                      const ChildOptions &limits)
 {
-    std::string error_name = join_path(fs::temp_directory_path().string(),
-                                       "prcfix-stderr-XXXXXX");
+    std::string error_name =
+        join_path(fs::temp_directory_path().string(), "prcfix-stderr-XXXXXX");
     std::vector<char> name(error_name.begin(), error_name.end());
     name.push_back('\0');
     int error_fd = mkstemp(name.data());
@@ -222,7 +225,9 @@ ChildResult run_child(const std::string &program,
         dup2(input, 0);
         dup2(error_fd, 2);
         alarm(60);
-        if (!apply_limits(limits))
+        if (!apply_limits(limits) ||
+            (!limits.working_directory.empty() &&
+             chdir(limits.working_directory.c_str()) != 0))
             _exit(126);
         execv(program.c_str(), argv.data());
         _exit(127);
@@ -231,8 +236,8 @@ ChildResult run_child(const std::string &program,
     ChildResult result = {-1, ""};
     int status;
     if (pid > 0 && waitpid(pid, &status, 0) == pid)
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status)
-                                          : 128 + WTERMSIG(status);
+        result.status =
+            WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     Bytes error_bytes = read_file(name.data());
     result.error_output.assign(error_bytes.begin(), error_bytes.end());
     unlink(name.data());
@@ -241,7 +246,7 @@ ChildResult run_child(const std::string &program,
 #endif
 
 ChildResult run_prcfix_on(const std::vector<std::string> &args,
-                          const ChildLimits &limits)
+                          const ChildOptions &limits)
 {
     return run_child(prcfix_path(), args, limits);
 }
@@ -260,4 +265,3 @@ std::string as_error_output(const std::string &text)
     return text;
 #endif
 }
-

@@ -25,7 +25,8 @@ Bytes read_file(const std::string &path);
 bool file_exists(const std::string &path);
 
 // A test with a new temporary directory of its own.
-class TempDirTest : public testing::Test {
+class TempDirTest : public testing::Test
+{
   protected:
     void SetUp() override
     {
@@ -46,23 +47,25 @@ struct ChildResult {
     std::string error_output;
 };
 
-struct ChildLimits {
+struct ChildOptions {
     // Largest file offset the child may write up to (RLIMIT_FSIZE, with
     // SIGXFSZ ignored so that the write fails instead); negative for none.
     long file_size_limit = -1;
     // Run as the unprivileged user "nobody", for permission checks when the
     // tests run as root.
     bool unprivileged = false;
+    // Where the child starts; empty for this process's directory.
+    std::string working_directory;
 };
 
 // Runs program with args (not counting the program itself), standard input
-// empty, and waits at most a minute for it. The limits are only available
-// on POSIX systems.
+// empty, and waits at most a minute for it. The file size limit and the
+// unprivileged user are only available on POSIX systems.
 ChildResult run_child(const std::string &program,
                       const std::vector<std::string> &args,
-                      const ChildLimits &limits = ChildLimits());
+                      const ChildOptions &limits = ChildOptions());
 ChildResult run_prcfix_on(const std::vector<std::string> &args,
-                          const ChildLimits &limits = ChildLimits());
+                          const ChildOptions &limits = ChildOptions());
 
 // text as it appears on standard error, where a text-mode stream on Windows
 // turns each line feed into a carriage return and line feed.
