@@ -10,17 +10,7 @@
 
 static int save(const char *path, const Bytes &bytes)
 {
-    std::FILE *out = std::fopen(path, "wb");
-    if (out == nullptr) {
-        std::perror(path);
-        return 1;
-    }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    if (std::fclose(out) != 0 || !ok) {
-        std::perror(path);
-        return 1;
-    }
-    return 0;
+    return save_image(path, bytes) ? 0 : 1;
 }
 
 int main(int argc, char **argv)

@@ -11,7 +11,10 @@ bool close_database()
         return true;
     std::FILE *stream = db_file;
     db_file = nullptr;
-    return std::fclose(stream) == 0;
+    // An error noted on the stream earlier means some change did not land,
+    // even where the close itself goes through.
+    bool had_error = std::ferror(stream) != 0;
+    return std::fclose(stream) == 0 && !had_error;
 }
 
 void fatal_exit(const char *message)

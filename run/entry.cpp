@@ -7,6 +7,9 @@
 
 #include <cstring>
 
+static_assert(db_path_capacity == file_dialog_capacity,
+              "the dialog fills db_path");
+
 char db_path[db_path_capacity];
 std::FILE *db_file;
 

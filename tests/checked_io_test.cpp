@@ -144,6 +144,17 @@ TEST_F(CheckedIoDeathTest, SeekFailsWhenPendingOutputCannotBeWritten)
         ExitedWithCode(1), testing::Eq(std::string("Error seeking!\n")));
 }
 
+// The failed write is noted on the stream, though the C library may drop
+// the buffer so that the close itself goes through.
+TEST_F(CheckedIo, CloseReportsAnEarlierFailedWrite)
+{
+    db_file = std::fopen("/dev/full", "r+b");
+    ASSERT_NE(db_file, nullptr);
+    std::fwrite("OVLY", 4, 1, db_file);
+    EXPECT_NE(std::fflush(db_file), 0);
+    EXPECT_FALSE(close_database());
+}
+
 TEST_F(CheckedIo, CloseReportsLostOutput)
 {
     db_file = std::fopen("/dev/full", "r+b");

@@ -9,16 +9,5 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: make_sample OUTPUT\n");
         return 2;
     }
-    Bytes bytes = build_database(typical_skin());
-    std::FILE *out = std::fopen(argv[1], "wb");
-    if (out == nullptr) {
-        std::perror(argv[1]);
-        return 1;
-    }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    if (std::fclose(out) != 0 || !ok) {
-        std::perror(argv[1]);
-        return 1;
-    }
-    return 0;
+    return save_image(argv[1], build_database(typical_skin())) ? 0 : 1;
 }

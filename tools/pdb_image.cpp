@@ -1,6 +1,7 @@
 #include "tools/pdb_image.h"
 
 #include <algorithm>
+#include <cstdio>
 
 void put_be16(Bytes &bytes, std::size_t offset, unsigned value)
 {
@@ -86,4 +87,19 @@ DatabaseSpec typical_skin()
         spec.resources.push_back(
             {types[i], 1000 + i, pattern(24 + 16 * (i % 5), i)});
     return spec;
+}
+
+bool save_image(const char *path, const Bytes &bytes)
+{
+    std::FILE *out = std::fopen(path, "wb");
+    if (out == nullptr) {
+        std::perror(path);
+        return false;
+    }
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    if (std::fclose(out) != 0 || !ok) {
+        std::perror(path);
+        return false;
+    }
+    return true;
 }

@@ -37,6 +37,10 @@ unsigned get_be16(const Bytes &bytes, std::size_t offset);
 // entry's data offset pointing at its data.
 Bytes build_database(const DatabaseSpec &spec);
 
+// Writes bytes to a new file at path; on failure says why on standard error
+// and returns false.
+bool save_image(const char *path, const Bytes &bytes);
+
 // A status-bar skin as such files usually are: twelve resources, the eighth
 // of them the overlay description "ovly".
 DatabaseSpec typical_skin();
