@@ -21,7 +21,21 @@ xvfb=$!
 trap 'kill $xvfb 2>/dev/null' EXIT
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -1 "$work/display")"
+for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 echo "# X server on $DISPLAY"
+
+# A wineserver of this test's own, whose desktop belongs to this X server:
+# one started before without a display would refuse to show windows, and
+# one left bound to this server after it is gone slows every later start.
+# Its output goes to a file, not to this test's output, which CTest would
+# otherwise wait on for as long as the server lives.
+restart_wineserver() {
+    wineserver -k >/dev/null 2>&1 </dev/null || true
+    wineserver -p >/dev/null 2>&1 </dev/null
+    wineboot -i >>"$work/wineboot.log" 2>&1 </dev/null || true
+}
+restart_wineserver
+trap 'wineserver -k >/dev/null 2>&1 </dev/null; kill $xvfb 2>/dev/null' EXIT
 
 # Starts prcfix.exe in directory $1 with the remaining arguments; its exit
 # status lands in $1/.status.
@@ -29,7 +43,7 @@ start() {
     local dir=$1
     shift
     rm -f "$dir/.status"
-    (cd "$dir" && timeout 120 wine "$exe" "$@" </dev/null >/dev/null 2>&1; echo $? >"$dir/.status") &
+    (cd "$dir" && timeout 120 wine "$exe" "$@" </dev/null >"$dir/.wine.log" 2>&1; echo $? >"$dir/.status") &
 }
 # Prints the dialog's window id once it is shown, or nothing after 60 s.
 dialog_window() {
@@ -58,10 +72,11 @@ case_dir() {
 # The first window a fresh prefix shows on a new X server may not come up;
 # show one, not counted, before the cases.
 dir=$(case_dir warm-up)
-start "$dir"
+WINEDEBUG=err+all,fixme-all,+commdlg start "$dir"
 win=$(dialog_window)
 [ -n "$win" ] && press "$win" Escape
-echo "# warm-up: dialog ${win:+shown}${win:-not shown}, status $(status_of "$dir")"
+echo "# warm-up: dialog $([ -n "$win" ] && echo shown || echo "not shown"), status $(status_of "$dir")"
+[ -n "$win" ] || grep -v '^$' "$dir/.wine.log" | tail -15 | sed 's/^/#   /'
 
 # What the dialog's pick must leave: the same as the path given as argument.
 ref=$(case_dir reference)
