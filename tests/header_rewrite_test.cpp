@@ -145,9 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
                     field("Blue"), 0x2000},
         RewriteCase{"bytes_as_they_stand", "\xe9t\xe9 Sk\x01n.prc", field("n"),
                     0x0021, field("\xe9t\xe9 Sk\x01n"), 0x0001}),
-    [](const testing::TestParamInfo<RewriteCase> &info) {
-        return std::string(info.param.label);
-    });
+    LabelName());
 
 struct UntouchedCase {
     const char *label;
@@ -190,6 +188,4 @@ INSTANTIATE_TEST_SUITE_P(
                     UntouchedCase{"dot_name", 200, "skins/.pdb", true},
                     UntouchedCase{"ends_in_separator", 200, "skins\\", true},
                     UntouchedCase{"drive_only", 80, "C:", true}),
-    [](const testing::TestParamInfo<UntouchedCase> &info) {
-        return std::string(info.param.label);
-    });
+    LabelName());

@@ -88,9 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {std::string("ov\0y", 4), std::string("ovl\0", 4), "ovly"},
                     {2}},
         OverlayCase{"none", {"Tbmp", "tSTR", "tver"}, {}}),
-    [](const testing::TestParamInfo<OverlayCase> &info) {
-        return std::string(info.param.label);
-    });
+    LabelName());
 
 TEST_F(OverlayRename, CountOfZeroReadsNothingAfterTheCount)
 {
@@ -172,6 +170,4 @@ INSTANTIATE_TEST_SUITE_P(
                     ShortTableCase{"after_ovly_type", 92, {1}},
                     ShortTableCase{"inside_last_id", 113, {1, 3}},
                     ShortTableCase{"before_last_byte", 117, {1, 3}}),
-    [](const testing::TestParamInfo<ShortTableCase> &info) {
-        return std::string(info.param.label);
-    });
+    LabelName());

@@ -97,9 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"only_79", "Short.prc", skin_cut(79), 1},
         FileCase{"only_78", "Short.prc", skin_cut(78), 1},
         FileCase{"empty_file", "Nothing.prc", Bytes(), 1}),
-    [](const testing::TestParamInfo<FileCase> &info) {
-        return std::string(info.param.label);
-    });
+    LabelName());
 
 TEST_F(RunPrcfix, TypicalSkinChangesOnlyItsFixedFields)
 {
@@ -236,9 +234,7 @@ INSTANTIATE_TEST_SUITE_P(
         WindowsPathCase{"default_name", "StatusBarResources.pdb",
                         "{drive}{file}", true},
         WindowsPathCase{"dot_file", ".prc", "{dir}\\{file}", false}),
-    [](const testing::TestParamInfo<WindowsPathCase> &info) {
-        return std::string(info.param.label);
-    });
+    LabelName());
 
 TEST_F(RunPrcfix, ReadOnlyFileEndsWithOneUntouched)
 {

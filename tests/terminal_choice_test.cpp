@@ -147,9 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RefusalCase{"directory", "skins", "Not a regular file."},
                     RefusalCase{"too_long", std::string(300, 'x'),
                                 "Path too long."}),
-    [](const testing::TestParamInfo<RefusalCase> &info) {
-        return std::string(info.param.label);
-    });
+    LabelName());
 
 TEST_F(TerminalChoice, EmptyAnswerCancels)
 {

@@ -39,6 +39,15 @@ class TempDirTest : public testing::Test
     std::string dir;
 };
 
+// Names each case of a parameterized test after its label member.
+struct LabelName {
+    template <class Case>
+    std::string operator()(const testing::TestParamInfo<Case> &info) const
+    {
+        return info.param.label;
+    }
+};
+
 // The prcfix built beside the running test program.
 std::string prcfix_path();
 
