@@ -39,14 +39,14 @@ int main(int argc, char **argv)
     seed(dir, "Short.prc", Bytes(skin.begin(), skin.begin() + 79));
     seed(dir, "Cut.prc", Bytes(skin.begin(), skin.begin() + 152));
 
-    DatabaseSpec empty;
+    DatabasePlan empty;
     seed(dir, "Empty.prc", build_database(empty));
 
-    DatabaseSpec lying = typical_skin();
+    DatabasePlan lying = typical_skin();
     lying.stored_count = 40;
     seed(dir, "Lie.prc", build_database(lying));
 
-    DatabaseSpec variants;
+    DatabasePlan variants;
     for (const char *type : {"ovly", "OVLY", "Ovly", "ovlY", "ovl", "ovly"})
         variants.resources.push_back({type, 7, Bytes{'o', 'v', 'l', 'y'}});
     variants.stored_count = 9;

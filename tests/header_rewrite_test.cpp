@@ -82,10 +82,10 @@ class RewriteHeader : public HeaderFile,
 TEST_P(RewriteHeader, ChangesOnlyNameFlagTypeAndCreator)
 {
     const RewriteCase &c = GetParam();
-    DatabaseSpec spec = typical_skin();
-    spec.name_field = c.old_name_field;
-    spec.attributes = c.old_attributes;
-    const Bytes before = build_database(spec);
+    DatabasePlan plan = typical_skin();
+    plan.name_field = c.old_name_field;
+    plan.attributes = c.old_attributes;
+    const Bytes before = build_database(plan);
     const std::string file = join_path(dir, "db.prc");
     write_file(file, before);
 

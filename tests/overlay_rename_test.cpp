@@ -42,13 +42,13 @@ class OverlayRename : public TempDirTest
     std::string file;
 };
 
-static DatabaseSpec with_types(const std::vector<std::string> &types)
+static DatabasePlan with_types(const std::vector<std::string> &types)
 {
-    DatabaseSpec spec;
+    DatabasePlan plan;
     unsigned id = 0;
     for (const std::string &type : types)
-        spec.resources.push_back({type, id++, Bytes(12, 0x6f)});
-    return spec;
+        plan.resources.push_back({type, id++, Bytes(12, 0x6f)});
+    return plan;
 }
 
 class OverlayRenameTable : public OverlayRename,
@@ -92,9 +92,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(OverlayRename, CountOfZeroReadsNothingAfterTheCount)
 {
-    DatabaseSpec spec = with_types({"ovly", "ovly"});
-    spec.stored_count = 0;
-    Bytes before = build_database(spec);
+    DatabasePlan plan = with_types({"ovly", "ovly"});
+    plan.stored_count = 0;
+    Bytes before = build_database(plan);
     open_with(before);
     rename_overlay_resources(db_file);
     EXPECT_EQ(std::ftell(db_file), 78);
@@ -106,13 +106,13 @@ TEST_F(OverlayRename, CountOfZeroReadsNothingAfterTheCount)
 // read as further entries; an "ovly" there is retyped too.
 TEST_F(OverlayRename, CountPastTheTableReadsOnIntoTheData)
 {
-    DatabaseSpec spec;
+    DatabasePlan plan;
     Bytes data(40, 0x11);
     std::memcpy(&data[8], "ovly", 4); // entry 2 = filler + data[0..7]
-    spec.resources.push_back({"Tbmp", 1, data});
-    spec.resources.push_back({"ovly", 2, Bytes(4, 0x22)});
-    spec.stored_count = 4;
-    Bytes before = build_database(spec);
+    plan.resources.push_back({"Tbmp", 1, data});
+    plan.resources.push_back({"ovly", 2, Bytes(4, 0x22)});
+    plan.stored_count = 4;
+    Bytes before = build_database(plan);
     open_with(before);
     rename_overlay_resources(db_file);
     ASSERT_TRUE(close_database());

@@ -19,12 +19,12 @@ class Robustness : public TempDirTest
 // Entries 0, 4 and 8 of nine are "ovly": the first, a middle and the last.
 static Bytes several_overlays()
 {
-    DatabaseSpec spec;
+    DatabasePlan plan;
     const char *types[9] = {"ovly", "Tbmp", "tSTR", "Tbmp", "ovly",
                             "Tbmp", "tAIB", "tver", "ovly"};
     for (unsigned i = 0; i < 9; i++)
-        spec.resources.push_back({types[i], 100 + i, Bytes(20 + i, 0x40 + i)});
-    return build_database(spec);
+        plan.resources.push_back({types[i], 100 + i, Bytes(20 + i, 0x40 + i)});
+    return build_database(plan);
 }
 
 TEST_F(Robustness, WriteFailureAtEveryOffset)
@@ -139,12 +139,12 @@ static std::string random_name(std::mt19937 &random)
 static Generated generate(unsigned seed)
 {
     std::mt19937 random(seed);
-    DatabaseSpec spec;
-    spec.name_field.resize(32);
-    for (unsigned char &b : spec.name_field)
+    DatabasePlan plan;
+    plan.name_field.resize(32);
+    for (unsigned char &b : plan.name_field)
         b = static_cast<unsigned char>(random() % 3 ? random() : 0);
-    spec.attributes = random() & 0xffff;
-    spec.type = std::string(4, static_cast<char>('a' + random() % 26));
+    plan.attributes = random() & 0xffff;
+    plan.type = std::string(4, static_cast<char>('a' + random() % 26));
     const unsigned entries = random() % 30;
     static const char *const types[] = {"ovly", "ovly", "ovly", "OVLY", "Ovly",
                                         "ovlY", "Tbmp", "tSTR", "tver", "ovl"};
@@ -155,21 +155,21 @@ static Generated generate(unsigned seed)
         // Data that reads as an "ovly" entry when the count lies.
         if (data.size() >= 12 && random() % 3 == 0)
             std::memcpy(&data[random() % 9], "ovly", 4);
-        spec.resources.push_back({types[random() % 10],
+        plan.resources.push_back({types[random() % 10],
                                   static_cast<unsigned>(random() & 0xffff),
                                   data});
     }
     switch (random() % 6) {
     case 0:
-        spec.stored_count = entries + random() % 40;
+        plan.stored_count = entries + random() % 40;
         break;
     case 1:
-        spec.stored_count = random() % (entries + 1);
+        plan.stored_count = random() % (entries + 1);
         break;
     default:
         break;
     }
-    Bytes bytes = build_database(spec);
+    Bytes bytes = build_database(plan);
     if (random() % 5 == 0)
         bytes.resize(random() % (bytes.size() + 1));
     return {random_name(random), bytes};

@@ -38,15 +38,15 @@ static Bytes skin_cut(std::size_t size)
 
 static Bytes skin_with_count(long count)
 {
-    DatabaseSpec spec = typical_skin();
-    spec.stored_count = count;
-    return build_database(spec);
+    DatabasePlan plan = typical_skin();
+    plan.stored_count = count;
+    return build_database(plan);
 }
 
 static Bytes empty_database()
 {
-    DatabaseSpec spec;
-    return build_database(spec);
+    DatabasePlan plan;
+    return build_database(plan);
 }
 
 class RunPrcfixOnFile : public RunPrcfix,

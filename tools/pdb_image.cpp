@@ -27,38 +27,38 @@ static void put_code(Bytes &bytes, std::size_t offset, const std::string &code)
             i < code.size() ? static_cast<unsigned char>(code[i]) : ' ';
 }
 
-Bytes build_database(const DatabaseSpec &spec)
+Bytes build_database(const DatabasePlan &plan)
 {
-    const std::size_t count = spec.resources.size();
+    const std::size_t count = plan.resources.size();
     const std::size_t table_end = 78 + 10 * count + 2;
     std::size_t size = table_end;
-    for (const ResourceSpec &r : spec.resources)
+    for (const ResourcePlan &r : plan.resources)
         size += r.data.size();
 
     Bytes bytes(size, 0);
-    if (!spec.name_field.empty()) {
-        std::copy_n(spec.name_field.begin(),
-                    std::min<std::size_t>(32, spec.name_field.size()),
+    if (!plan.name_field.empty()) {
+        std::copy_n(plan.name_field.begin(),
+                    std::min<std::size_t>(32, plan.name_field.size()),
                     bytes.begin());
     } else {
-        std::copy_n(spec.name.begin(),
-                    std::min<std::size_t>(31, spec.name.size()), bytes.begin());
+        std::copy_n(plan.name.begin(),
+                    std::min<std::size_t>(31, plan.name.size()), bytes.begin());
     }
-    put_be16(bytes, 32, spec.attributes);
-    put_be16(bytes, 34, spec.version);
+    put_be16(bytes, 32, plan.attributes);
+    put_be16(bytes, 34, plan.version);
     put_be32(bytes, 36, 0xb5d1e3a0u); // creation date
     put_be32(bytes, 40, 0xb5d1e3a7u); // modification date
     put_be32(bytes, 48, 3);           // modification number
-    put_code(bytes, 60, spec.type);
-    put_code(bytes, 64, spec.creator);
+    put_code(bytes, 60, plan.type);
+    put_code(bytes, 64, plan.creator);
     put_be32(bytes, 68, 0x00001234u); // unique-id seed
     put_be16(bytes, 76,
-             spec.stored_count < 0 ? static_cast<unsigned>(count)
-                                   : static_cast<unsigned>(spec.stored_count));
+             plan.stored_count < 0 ? static_cast<unsigned>(count)
+                                   : static_cast<unsigned>(plan.stored_count));
 
     std::size_t data_offset = table_end;
     for (std::size_t i = 0; i < count; i++) {
-        const ResourceSpec &r = spec.resources[i];
+        const ResourcePlan &r = plan.resources[i];
         const std::size_t entry = 78 + 10 * i;
         put_code(bytes, entry, r.type);
         put_be16(bytes, entry + 4, r.id);
@@ -77,16 +77,16 @@ static Bytes pattern(std::size_t size, unsigned seed)
     return data;
 }
 
-DatabaseSpec typical_skin()
+DatabasePlan typical_skin()
 {
     static const char *const types[12] = {"tver", "Tbmp", "Tbmp", "Tbmp",
                                           "Tbmp", "tSTR", "tSTR", "ovly",
                                           "Tbmp", "Tbmp", "tAIB", "tAIN"};
-    DatabaseSpec spec;
+    DatabasePlan plan;
     for (unsigned i = 0; i < 12; i++)
-        spec.resources.push_back(
+        plan.resources.push_back(
             {types[i], 1000 + i, pattern(24 + 16 * (i % 5), i)});
-    return spec;
+    return plan;
 }
 
 bool save_image(const char *path, const Bytes &bytes)

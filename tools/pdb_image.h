@@ -9,13 +9,13 @@
 
 typedef std::vector<unsigned char> Bytes;
 
-struct ResourceSpec {
+struct ResourcePlan {
     std::string type; // four bytes
     unsigned id;
     Bytes data;
 };
 
-struct DatabaseSpec {
+struct DatabasePlan {
     // Stored as given in the 32-byte name field, cut or zero-padded; bytes
     // after the terminator may be set through name_field instead.
     std::string name = "StatusBarResources";
@@ -24,7 +24,7 @@ struct DatabaseSpec {
     unsigned version = 1;
     std::string type = "skin";
     std::string creator = "Stbr";
-    std::vector<ResourceSpec> resources;
+    std::vector<ResourcePlan> resources;
     // The count stored at offset 76; negative means the number of resources.
     long stored_count = -1;
 };
@@ -35,7 +35,7 @@ unsigned get_be16(const Bytes &bytes, std::size_t offset);
 
 // Header, entries, the two filler bytes and the resource data, with each
 // entry's data offset pointing at its data.
-Bytes build_database(const DatabaseSpec &spec);
+Bytes build_database(const DatabasePlan &plan);
 
 // Writes bytes to a new file at path; on failure says why on standard error
 // and returns false.
@@ -43,6 +43,6 @@ bool save_image(const char *path, const Bytes &bytes);
 
 // A status-bar skin as such files usually are: twelve resources, the eighth
 // of them the overlay description "ovly".
-DatabaseSpec typical_skin();
+DatabasePlan typical_skin();
 
 #endif
