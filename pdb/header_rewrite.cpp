@@ -21,8 +21,8 @@ const char *find_base_name(const char *path, std::size_t *length)
 
 void fix_header_block(HeaderBlock *block, const char *base, std::size_t length)
 {
-    unsigned char *bytes = reinterpret_cast<unsigned char *>(block);
-    bytes[attributes_low_byte] &= ~reset_after_install_bit;
+    // The flag word is big-endian: flag 0x0020 sits in its second byte.
+    block->attributes[1] &= ~reset_after_install_bit;
 
     // Only the new name and its terminator are stored; the rest of the name
     // field keeps its old bytes.

@@ -43,9 +43,8 @@ const long entry_count_offset = offsetof(HeaderBlock, entry_count);
 const long first_entry_offset = header_size;
 const long entry_size = sizeof(ResourceEntry);
 
-// Low byte of the big-endian attributes word, and the format's
-// reset-after-install flag within it (0x0020 of the word).
-const std::size_t attributes_low_byte = offsetof(HeaderBlock, attributes) + 1;
+// The format's reset-after-install flag (0x0020 of the attributes word), as
+// a bit of the word's low byte.
 const unsigned char reset_after_install_bit = 0x20;
 
 #endif
