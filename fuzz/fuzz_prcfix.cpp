@@ -55,19 +55,6 @@ static bool write_whole(const std::string &path, const unsigned char *data,
     return close(fd) == 0 && ok;
 }
 
-static Bytes read_whole(const std::string &path)
-{
-    Bytes bytes;
-    std::FILE *in = std::fopen(path.c_str(), "rb");
-    if (in == nullptr)
-        std::abort();
-    int c;
-    while ((c = std::getc(in)) != EOF)
-        bytes.push_back(static_cast<unsigned char>(c));
-    std::fclose(in);
-    return bytes;
-}
-
 static int run_once(const std::string &path)
 {
     std::vector<char> arg(path.begin(), path.end());
@@ -110,7 +97,9 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data,
         return 0;
     }
     const int status = run_once(path);
-    const Bytes after = read_whole(path);
+    Bytes after;
+    if (!load_image(path.c_str(), after))
+        std::abort();
     unlink(path.c_str());
 
     if (path.size() >= db_path_capacity) {

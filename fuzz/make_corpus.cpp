@@ -6,20 +6,16 @@
 #include <string>
 
 static int written;
+static bool all_saved = true;
 
 static void seed(const std::string &dir, const std::string &name,
                  const Bytes &contents)
 {
-    std::string path = dir + "/seed-" + std::to_string(written++);
-    std::FILE *out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr) {
-        std::perror(path.c_str());
-        return;
-    }
-    std::fputc(static_cast<int>(name.size()), out);
-    std::fwrite(name.data(), 1, name.size(), out);
-    std::fwrite(contents.data(), 1, contents.size(), out);
-    std::fclose(out);
+    const std::string path = dir + "/seed-" + std::to_string(written++);
+    Bytes input(1, static_cast<unsigned char>(name.size()));
+    input.insert(input.end(), name.begin(), name.end());
+    input.insert(input.end(), contents.begin(), contents.end());
+    all_saved = save_image(path.c_str(), input) && all_saved;
 }
 
 int main(int argc, char **argv)
@@ -51,5 +47,5 @@ int main(int argc, char **argv)
         variants.resources.push_back({type, 7, Bytes{'o', 'v', 'l', 'y'}});
     variants.stored_count = 9;
     seed(dir, "Variants.pdb", build_database(variants));
-    return 0;
+    return all_saved ? 0 : 1;
 }

@@ -103,3 +103,15 @@ bool save_image(const char *path, const Bytes &bytes)
     }
     return true;
 }
+
+bool load_image(const char *path, Bytes &bytes)
+{
+    std::FILE *in = std::fopen(path, "rb");
+    if (in == nullptr)
+        return false;
+    int c;
+    while ((c = std::getc(in)) != EOF)
+        bytes.push_back(static_cast<unsigned char>(c));
+    bool ok = std::ferror(in) == 0;
+    return std::fclose(in) == 0 && ok;
+}

@@ -41,6 +41,9 @@ Bytes build_database(const DatabasePlan &plan);
 // and returns false.
 bool save_image(const char *path, const Bytes &bytes);
 
+// Reads the whole file at path into bytes; false when it cannot be read.
+bool load_image(const char *path, Bytes &bytes);
+
 // A status-bar skin as such files usually are: twelve resources, the eighth
 // of them the overlay description "ovly".
 DatabasePlan typical_skin();

@@ -5,17 +5,6 @@
 #include <cstdio>
 #include <string>
 
-static bool load(const char *path, Bytes &bytes)
-{
-    std::FILE *in = std::fopen(path, "rb");
-    if (in == nullptr)
-        return false;
-    int c;
-    while ((c = std::getc(in)) != EOF)
-        bytes.push_back(static_cast<unsigned char>(c));
-    return std::fclose(in) == 0;
-}
-
 static std::string text(const Bytes &bytes, std::size_t offset,
                         std::size_t size)
 {
@@ -38,7 +27,8 @@ static void field(const char *label, const std::string &before,
 int main(int argc, char **argv)
 {
     Bytes before, after;
-    if (argc != 3 || !load(argv[1], before) || !load(argv[2], after)) {
+    if (argc != 3 || !load_image(argv[1], before) ||
+        !load_image(argv[2], after)) {
         std::fprintf(stderr, "usage: prcdiff BEFORE AFTER\n");
         return 2;
     }
