@@ -69,15 +69,6 @@ case_dir() {
     echo "$work/$1"
 }
 
-# The first window a fresh prefix shows on a new X server may not come up;
-# show one, not counted, before the cases.
-dir=$(case_dir warm-up)
-WINEDEBUG=err+all,fixme-all,+commdlg start "$dir"
-win=$(dialog_window)
-[ -n "$win" ] && press "$win" Escape
-echo "# warm-up: dialog $([ -n "$win" ] && echo shown || echo "not shown"), status $(status_of "$dir")"
-[ -n "$win" ] || grep -v '^$' "$dir/.wine.log" | tail -15 | sed 's/^/#   /'
-
 # What the dialog's pick must leave: the same as the path given as argument.
 ref=$(case_dir reference)
 timeout 60 wine "$exe" "$ref/Blue.prc" </dev/null >/dev/null 2>&1
