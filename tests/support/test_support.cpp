@@ -181,29 +181,32 @@ ChildResult run_child(const std::string &program,
     return result;
 }
 #else
-// In the child, before exec: applies limits or returns false.
-static bool apply_limits(const ChildOptions &limits)
+// In the child, before exec: applies options or returns false.
+static bool apply_options(const ChildOptions &options)
 {
-    if (limits.file_size_limit >= 0) {
+    if (options.file_size_limit >= 0) {
         std::signal(SIGXFSZ, SIG_IGN); // stays ignored across exec
         rlimit limit;
         limit.rlim_cur = limit.rlim_max =
-            static_cast<rlim_t>(limits.file_size_limit);
+            static_cast<rlim_t>(options.file_size_limit);
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
             return false;
     }
-    if (limits.unprivileged && geteuid() == 0) {
+    if (options.unprivileged && geteuid() == 0) {
         passwd *nobody = getpwnam("nobody");
         if (nobody == nullptr || setgroups(0, nullptr) != 0 ||
             setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
             return false;
     }
+    if (!options.working_directory.empty() &&
+        chdir(options.working_directory.c_str()) != 0)
+        return false;
     return true;
 }
 
 ChildResult run_child(const std::string &program,
                       const std::vector<std::string> &args,
-                      const ChildOptions &limits)
+                      const ChildOptions &options)
 {
     std::string error_name =
         join_path(fs::temp_directory_path().string(), "prcfix-stderr-XXXXXX");
@@ -225,9 +228,7 @@ ChildResult run_child(const std::string &program,
         dup2(input, 0);
         dup2(error_fd, 2);
         alarm(60);
-        if (!apply_limits(limits) ||
-            (!limits.working_directory.empty() &&
-             chdir(limits.working_directory.c_str()) != 0))
+        if (!apply_options(options))
             _exit(126);
         execv(program.c_str(), argv.data());
         _exit(127);
@@ -246,9 +247,9 @@ ChildResult run_child(const std::string &program,
 #endif
 
 ChildResult run_prcfix_on(const std::vector<std::string> &args,
-                          const ChildOptions &limits)
+                          const ChildOptions &options)
 {
-    return run_child(prcfix_path(), args, limits);
+    return run_child(prcfix_path(), args, options);
 }
 
 std::string as_error_output(const std::string &text)

@@ -72,9 +72,9 @@ struct ChildOptions {
 // unprivileged user are only available on POSIX systems.
 ChildResult run_child(const std::string &program,
                       const std::vector<std::string> &args,
-                      const ChildOptions &limits = ChildOptions());
+                      const ChildOptions &options = ChildOptions());
 ChildResult run_prcfix_on(const std::vector<std::string> &args,
-                          const ChildOptions &limits = ChildOptions());
+                          const ChildOptions &options = ChildOptions());
 
 // text as it appears on standard error, where a text-mode stream on Windows
 // turns each line feed into a carriage return and line feed.
