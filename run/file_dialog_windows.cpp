@@ -2,6 +2,16 @@
 
 #include <cstring>
 
+// The record must be the full one, with its reserved and extended fields:
+// a size the dialog does not know makes it fail, which the run cannot tell
+// from a cancel. Checked where it is built, so that it holds even where the
+// build cannot be run.
+#ifdef _WIN64
+static_assert(sizeof(OPENFILENAMEA) == 152, "full 64-bit OPENFILENAMEA");
+#else
+static_assert(sizeof(OPENFILENAMEA) == 88, "full 32-bit OPENFILENAMEA");
+#endif
+
 void fill_open_file_name(OPENFILENAMEA *record, char *buffer)
 {
     std::memset(record, 0, sizeof *record);

@@ -2,10 +2,12 @@
 # The real Windows file-open dialog, shown by prcfix.exe under wine on a
 # virtual X server and driven with xdotool as a user would drive it.
 #
-# usage: dialog_test.sh PRCFIX_EXE SAMPLE WORK_DIR SCREENSHOT
-# Every wait is bounded; the run ends with "N passed, N failed".
+# usage: dialog_test.sh WINE_LOADER PRCFIX_EXE SAMPLE WORK_DIR SCREENSHOT
+# WINE_LOADER is the loader of the executable's architecture; wine's own
+# programs (wineboot, winepath) run through it too. Every wait is bounded;
+# the run ends with "N passed, N failed".
 set -u
-exe=$1 sample=$2 work=$3 screenshot=$4
+wine=$1 exe=$2 sample=$3 work=$4 screenshot=$5
 title='^Open File\.\.\.$'
 passed=0 failed=0
 
@@ -32,7 +34,7 @@ echo "# X server on $DISPLAY"
 restart_wineserver() {
     wineserver -k >/dev/null 2>&1 </dev/null || true
     wineserver -p >/dev/null 2>&1 </dev/null
-    wineboot -i >>"$work/wineboot.log" 2>&1 </dev/null || true
+    "$wine" wineboot -i >>"$work/wineboot.log" 2>&1 </dev/null || true
 }
 restart_wineserver
 trap 'wineserver -k >/dev/null 2>&1 </dev/null; kill $xvfb 2>/dev/null' EXIT
@@ -43,7 +45,7 @@ start() {
     local dir=$1
     shift
     rm -f "$dir/.status"
-    (cd "$dir" && timeout 120 wine "$exe" "$@" </dev/null >"$dir/.wine.log" 2>&1; echo $? >"$dir/.status") &
+    (cd "$dir" && timeout 120 "$wine" "$exe" "$@" </dev/null >"$dir/.wine.log" 2>&1; echo $? >"$dir/.status") &
 }
 # Prints the dialog's window id once it is shown, or nothing after 60 s.
 dialog_window() {
@@ -71,7 +73,7 @@ case_dir() {
 
 # What the dialog's pick must leave: the same as the path given as argument.
 ref=$(case_dir reference)
-timeout 60 wine "$exe" "$ref/Blue.prc" </dev/null >/dev/null 2>&1
+timeout 60 "$wine" "$exe" "$ref/Blue.prc" </dev/null >/dev/null 2>&1
 check $? "reference run by argument"
 cmp -s "$ref/Blue.prc" "$sample"
 check $((! $?)) "reference run changed the file"
@@ -86,7 +88,7 @@ if [ -n "$win" ]; then
     sleep 1.5 # let it finish drawing before the screenshot
     import -window root "$screenshot" 2>/dev/null || xwd -root -silent | convert xwd:- "$screenshot"
     # The full name: the dialog may open in the last folder it showed.
-    type_name "$win" "$(winepath -w "$dir/Blue.prc" 2>/dev/null)"
+    type_name "$win" "$("$wine" winepath -w "$dir/Blue.prc" 2>/dev/null)"
     press "$win" Return
 fi
 [ "$(status_of "$dir")" = 0 ]
@@ -124,7 +126,7 @@ dir=$(case_dir missing)
 start "$dir"
 win=$(dialog_window)
 if [ -n "$win" ]; then
-    type_name "$win" "$(winepath -w "$dir/Missing.prc" 2>/dev/null)"
+    type_name "$win" "$("$wine" winepath -w "$dir/Missing.prc" 2>/dev/null)"
     press "$win" Return
     sleep 3
 fi
