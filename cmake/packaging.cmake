@@ -4,16 +4,24 @@ set(CPACK_PACKAGE_VENDOR "The prcfix developers")
 set(CPACK_PACKAGE_CONTACT "The prcfix developers <prcfix@users.noreply.invalid>")
 
 if(WIN32)
-  # The zip a Windows user unpacks: the program and what to read beside it.
-  install(TARGETS prcfix RUNTIME DESTINATION .)
-  install(FILES README.md LICENSE DESTINATION .)
-  set(CPACK_GENERATOR ZIP)
-  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+  # The zip a Windows user unpacks: the program at the top, and beside it
+  # a short README.txt for that user and the licence, with the line ends
+  # Windows' own editors expect. Its checksum goes beside the zip.
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(CPACK_SYSTEM_NAME win64)
   else()
     set(CPACK_SYSTEM_NAME win32)
   endif()
+  configure_file(${PROJECT_SOURCE_DIR}/windows/README.txt.in
+    ${PROJECT_BINARY_DIR}/release/README.txt @ONLY NEWLINE_STYLE CRLF)
+  configure_file(${PROJECT_SOURCE_DIR}/LICENSE
+    ${PROJECT_BINARY_DIR}/release/LICENSE @ONLY NEWLINE_STYLE CRLF)
+  install(TARGETS prcfix RUNTIME DESTINATION .)
+  install(FILES ${PROJECT_BINARY_DIR}/release/README.txt
+    ${PROJECT_BINARY_DIR}/release/LICENSE DESTINATION .)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+  set(CPACK_PACKAGE_CHECKSUM SHA256)
 else()
   include(GNUInstallDirs)
   install(TARGETS prcfix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
