@@ -9,12 +9,7 @@
 set -u
 wine=$1 exe=$2 sample=$3 work=$4 screenshot=$5
 title='^Open File\.\.\.$'
-passed=0 failed=0
-
-check() { # check CONDITION_STATUS DESCRIPTION
-    if [ "$1" -eq 0 ]; then passed=$((passed + 1)); echo "ok - $2"
-    else failed=$((failed + 1)); echo "not ok - $2"; fi
-}
+. "$(dirname "$0")/../support/check.sh"
 
 rm -rf "$work" && mkdir -p "$work"
 exec 3>"$work/display"
@@ -146,5 +141,4 @@ check $? "missing name: cancelled afterwards with status 0"
 cmp -s "$dir/Blue.prc" "$sample" && [ ! -e "$dir/Missing.prc" ]
 check $? "missing name: nothing touched or created"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

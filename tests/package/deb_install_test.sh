@@ -7,12 +7,7 @@
 # usage: deb_install_test.sh DEB SAMPLE REFERENCE_PRCFIX WORK_DIR
 set -u
 deb=$1 sample=$2 reference=$3 work=$4
-passed=0 failed=0
-
-check() { # check STATUS DESCRIPTION
-    if [ "$1" -eq 0 ]; then passed=$((passed + 1)); echo "ok - $2"
-    else failed=$((failed + 1)); echo "not ok - $2"; fi
-}
+. "$(dirname "$0")/../support/check.sh"
 
 if [ "$(id -u)" -ne 0 ]; then
     echo "skipped: installing a package needs root, and this suite runs as $(id -un)"
@@ -66,5 +61,4 @@ hash -r
 ! command -v prcfix >/dev/null
 check $? "prcfix is no longer on the PATH"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -7,11 +7,7 @@
 # usage: release_zip_test.sh BUILD_DIR PRCFIX_EXE WORK_DIR
 set -u
 build=$1 exe=$2 work=$3
-passed=0 failed=0
-check() { # check STATUS DESCRIPTION
-    if [ "$1" -eq 0 ]; then passed=$((passed + 1)); echo "ok - $2"
-    else failed=$((failed + 1)); echo "not ok - $2"; fi
-}
+. "$(dirname "$0")/../support/check.sh"
 crlf_only() { # every line of the file ends in CR LF, and there is one
     [ -s "$1" ] && ! tr -d '\r' <"$1" | cmp -s - "$1" &&
         [ "$(grep -c $'\r$' "$1")" -eq "$(wc -l <"$1")" ]
@@ -40,5 +36,4 @@ printf 'x' >>"$zip"
 ! (cd "$work" && sha256sum -c "$(basename "$zip").sha256" >/dev/null 2>&1)
 check $? "and fails for a changed zip"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish
