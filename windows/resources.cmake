@@ -3,8 +3,8 @@
 # version information, all from the one version in project().
 enable_language(RC)
 
-string(REGEX MATCH "Copyright \\(c\\) [^\n]*" PRCFIX_COPYRIGHT
-  "${PRCFIX_LICENSE_TEXT}")
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
+string(REGEX MATCH "Copyright \\(c\\) [^\n]*" PRCFIX_COPYRIGHT "${license}")
 if(NOT PRCFIX_COPYRIGHT)
   message(FATAL_ERROR "no copyright line in LICENSE")
 endif()
