@@ -21,7 +21,7 @@ same ".deb files" "./usr/bin/prcfix
     "$(dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sort)"
 same ".deb fields" "prcfix $version utils $(dpkg --print-architecture)" \
     "$(dpkg-deb -f "$deb" Package Version Section Architecture | cut -d' ' -f2 | tr '\n' ' ' | sed 's/ $//')"
-grep -q '^Depends: .*libc6' <(dpkg-deb -f "$deb" Depends | sed 's/^/Depends: /') ||
+dpkg-deb -f "$deb" Depends | grep -q 'libc6' ||
     { echo "the .deb's dependencies were not worked out from the binary"; status=1; }
 dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/man/man1/prcfix.1.gz | gzip -t ||
     { echo "the man page in the .deb is not gzip-compressed"; status=1; }
