@@ -42,6 +42,11 @@ const std::size_t name_capacity = sizeof(HeaderBlock::name) - 1;
 const long entry_count_offset = offsetof(HeaderBlock, entry_count);
 const long first_entry_offset = header_size;
 const long entry_size = sizeof(ResourceEntry);
+// The entry count is 16 bits wide, so no run reads past the end of the
+// longest list it can give, nor past the two bytes that follow that list.
+const long largest_entry_count = 65535;
+const long largest_reach =
+    first_entry_offset + entry_size * largest_entry_count + 2;
 
 // The format's reset-after-install flag (0x0020 of the attributes word), as
 // a bit of the word's low byte.

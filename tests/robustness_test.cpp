@@ -139,39 +139,7 @@ static std::string random_name(std::mt19937 &random)
 static Generated generate(unsigned seed)
 {
     std::mt19937 random(seed);
-    DatabasePlan plan;
-    plan.name_field.resize(32);
-    for (unsigned char &b : plan.name_field)
-        b = static_cast<unsigned char>(random() % 3 ? random() : 0);
-    plan.attributes = random() & 0xffff;
-    plan.type = std::string(4, static_cast<char>('a' + random() % 26));
-    const unsigned entries = random() % 30;
-    static const char *const types[] = {"ovly", "ovly", "ovly", "OVLY", "Ovly",
-                                        "ovlY", "Tbmp", "tSTR", "tver", "ovl"};
-    for (unsigned i = 0; i < entries; i++) {
-        Bytes data(random() % 24);
-        for (unsigned char &b : data)
-            b = static_cast<unsigned char>(random() % 4 ? random() : 'o');
-        // Data that reads as an "ovly" entry when the count lies.
-        if (data.size() >= 12 && random() % 3 == 0)
-            std::memcpy(&data[random() % 9], "ovly", 4);
-        plan.resources.push_back({types[random() % 10],
-                                  static_cast<unsigned>(random() & 0xffff),
-                                  data});
-    }
-    switch (random() % 6) {
-    case 0:
-        plan.stored_count = entries + random() % 40;
-        break;
-    case 1:
-        plan.stored_count = random() % (entries + 1);
-        break;
-    default:
-        break;
-    }
-    Bytes bytes = build_database(plan);
-    if (random() % 5 == 0)
-        bytes.resize(random() % (bytes.size() + 1));
+    Bytes bytes = random_database(random);
     return {random_name(random), bytes};
 }
 

@@ -4,6 +4,7 @@
 #define PRCFIX_TOOLS_PDB_IMAGE_H
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -47,5 +48,10 @@ bool load_image(const char *path, Bytes &bytes);
 // A status-bar skin as such files usually are: twelve resources, the eighth
 // of them the overlay description "ovly".
 DatabasePlan typical_skin();
+
+// A database of any shape drawn from random: any name field, flags and
+// type, up to 29 resources of types near "ovly", data that reads as an
+// "ovly" entry, a count that may lie, and sometimes cut short.
+Bytes random_database(std::mt19937 &random);
 
 #endif

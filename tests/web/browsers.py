@@ -1,0 +1,110 @@
+"""Starting the browsers the page is tested in, from Debian's packages, and
+the checks that are the same in each."""
+import contextlib
+import os
+import pathlib
+import shutil
+import subprocess
+import tempfile
+import time
+
+CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                  "--no-first-run", "--disable-background-networking",
+                  "--disable-component-update", "--disable-sync",
+                  "--disable-dev-shm-usage"]
+MINIBROWSER = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
+
+
+def wait(driver, script, seconds, *args):
+    deadline = time.monotonic() + seconds
+    while not driver.execute_script(script, *args):
+        if time.monotonic() > deadline:
+            raise TimeoutError(f"waited {seconds} s for: {script}")
+        time.sleep(0.05)
+
+
+@contextlib.contextmanager
+def open_browser(engine, downloads, performance_log=False):
+    from selenium import webdriver
+    profile = tempfile.mkdtemp(prefix=f"prcfix-{engine}-")
+    xvfb = None
+    try:
+        if engine == "chromium":
+            options = webdriver.ChromeOptions()
+            options.binary_location = "/usr/bin/chromium"
+            for flag in CHROMIUM_FLAGS + [f"--user-data-dir={profile}"]:
+                options.add_argument(flag)
+            options.add_experimental_option("prefs", {
+                "download.default_directory": str(downloads),
+                "download.prompt_for_download": False,
+                "profile.default_content_setting_values.automatic_downloads": 1,
+            })
+            if performance_log:
+                options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
+            from selenium.webdriver.chrome.service import Service
+            service = Service(executable_path="/usr/bin/chromedriver")
+            driver = webdriver.Chrome(options=options, service=service)
+        elif engine == "webkit":
+            display = _free_display()
+            xvfb = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1280x1024x24",
+                                     "-nolisten", "tcp"], stderr=subprocess.DEVNULL)
+            time.sleep(1)
+            os.environ["DISPLAY"] = f":{display}"
+            options = webdriver.WebKitGTKOptions()
+            options.binary_location = MINIBROWSER
+            options.add_argument("--automation")
+            from selenium.webdriver.webkitgtk.service import Service
+            service = Service(executable_path="/usr/bin/WebKitWebDriver")
+            driver = webdriver.WebKitGTK(options=options, service=service)
+        else:
+            raise ValueError(engine)
+        try:
+            yield driver
+        finally:
+            driver.quit()
+    finally:
+        if xvfb:
+            xvfb.terminate()
+            xvfb.wait()
+        shutil.rmtree(profile, ignore_errors=True)
+
+
+def _free_display():
+    for n in range(90, 200):
+        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
+            return n
+    raise RuntimeError("no free X display")
+
+
+def check_downloads(downloads, batches, seconds=30):
+    """Every fixed file, and nothing else, was offered as a download under
+    its own name and with the fixed bytes. A name given in more than one
+    batch is downloaded more than once; the browser then renames all but
+    the first, so only the count and the first are checked for those."""
+    expected = {}
+    for batch in batches:
+        for f in batch["files"]:
+            if f["outcome"] == "fixed":
+                expected.setdefault(f["name"], []).append(f["after"])
+    want = sum(len(v) for v in expected.values())
+    deadline = time.monotonic() + seconds
+    while True:
+        done = [p for p in pathlib.Path(downloads).iterdir()
+                if not p.name.endswith((".crdownload", ".part"))]
+        partial = [p for p in pathlib.Path(downloads).iterdir() if p not in done]
+        if (len(done) >= want and not partial) or time.monotonic() > deadline:
+            break
+        time.sleep(0.2)
+    faults = []
+    if len(done) != want:
+        faults.append(f"downloads: {len(done)} files, expected {want}")
+    for name, versions in expected.items():
+        # Browsers change names that are unsafe on some system.
+        if name.startswith(".") or any(c in name for c in ':\\'):
+            continue
+        path = pathlib.Path(downloads) / name
+        if not path.exists():
+            faults.append(f"downloads: no file named {name!r}")
+        elif len(versions) == 1 and path.read_bytes() != versions[0]:
+            faults.append(f"downloads: {name!r} does not hold the fixed bytes")
+    return faults

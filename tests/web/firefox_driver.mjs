@@ -1,0 +1,47 @@
+// Drives headless Firefox ESR through puppeteer-core: opens the page from
+// disk once per batch, gives it the batch's files through its file input,
+// and writes what it reported.
+//
+// usage: node firefox_driver.mjs PAGE_URL BATCHES_JSON OUT_JSON DOWNLOAD_DIR
+import { readFileSync, writeFileSync } from 'node:fs';
+import { fileURLToPath } from 'node:url';
+import puppeteer from 'puppeteer-core';
+
+const [pageUrl, batchesFile, outFile, downloads] = process.argv.slice(2);
+const batches = JSON.parse(readFileSync(batchesFile, 'utf8'));
+const collect = readFileSync(fileURLToPath(new URL('./collect.js', import.meta.url)), 'utf8');
+
+const browser = await puppeteer.launch({
+    browser: 'firefox',
+    executablePath: '/usr/bin/firefox-esr',
+    headless: true,
+    extraPrefsFirefox: {
+        'browser.download.folderList': 2,
+        'browser.download.dir': downloads,
+        'browser.download.useDownloadDir': true,
+        'browser.download.always_ask_before_handling_new_types': false,
+        'network.proxy.type': 0,
+    },
+});
+const out = [];
+try {
+    const page = await browser.newPage();
+    for (const paths of batches) {
+        await page.goto(pageUrl);
+        await page.waitForFunction(() => document.body.dataset.state === 'ready', { timeout: 30000 });
+        await page.evaluate(collect);
+        const input = await page.$('#files');
+        await input.uploadFile(...paths);
+        await page.waitForFunction(count => document.body.dataset.state === 'ready' &&
+            window.prcfixTest.results.length >= count && window.prcfixTest.pending === 0,
+            { timeout: 120000 }, paths.length);
+        out.push(await page.evaluate(() => ({
+            results: window.prcfixTest.results,
+            lines: Array.from(document.querySelectorAll('#report li'),
+                li => ({ outcome: li.dataset.outcome, text: li.textContent })),
+        })));
+    }
+} finally {
+    await browser.close();
+}
+writeFileSync(outFile, JSON.stringify(out));

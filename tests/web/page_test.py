@@ -1,0 +1,94 @@
+#!/usr/bin/python3
+"""Opens the page from disk in one browser, gives it every case through its
+file input and compares what it fixed with what the native prcfix makes of
+the same file under the same name's bytes.
+
+usage: page_test.py ENGINE PAGE PRCFIX MAKE_PAGE_CASES WORK [SCREENSHOT]
+ENGINE is chromium, firefox or webkit.
+"""
+import base64
+import json
+import os
+import pathlib
+import shutil
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, str(pathlib.Path(__file__).parent))
+import page_cases  # noqa: E402
+import browsers  # noqa: E402
+
+HERE = pathlib.Path(__file__).parent
+
+
+def drive_selenium(driver, url, batches, screenshot):
+    collect = (HERE / "collect.js").read_text()
+    out = []
+    for batch in batches:
+        paths = [f["path"] for f in batch["files"]]
+        driver.get(url)
+        browsers.wait(driver, "return document.body.dataset.state === 'ready'", 30)
+        driver.execute_script(collect)
+        driver.find_element("id", "files").send_keys("\n".join(paths))
+        browsers.wait(driver, "return document.body.dataset.state === 'ready' && "
+                      "window.prcfixTest.results.length >= arguments[0] && "
+                      "window.prcfixTest.pending === 0", 120, len(paths))
+        out.append(driver.execute_script(
+            "return {results: window.prcfixTest.results, lines: Array.from("
+            "document.querySelectorAll('#report li'), li => ({outcome: li.dataset.outcome,"
+            " text: li.textContent}))}"))
+        if screenshot and batch["label"] == "mixed batch":
+            driver.save_screenshot(screenshot)
+    return out
+
+
+def drive_firefox(url, batches, work, downloads):
+    listing = work / "batches.json"
+    listing.write_text(json.dumps([[f["path"] for f in b["files"]] for b in batches]))
+    result = work / "firefox-results.json"
+    subprocess.run(["node", str(HERE / "firefox_driver.mjs"), url, str(listing),
+                    str(result), str(downloads)], check=True, timeout=1200)
+    return json.loads(result.read_text())
+
+
+def main():
+    engine, page, prcfix, make_cases, work = sys.argv[1:6]
+    screenshot = sys.argv[6] if len(sys.argv) > 6 else None
+    work = pathlib.Path(work)
+    shutil.rmtree(work, ignore_errors=True)
+    kinds = work / "kinds"
+    kinds.mkdir(parents=True)
+    random_count = 30
+    subprocess.run([make_cases, str(kinds), "20261211", str(random_count)], check=True)
+    batches = page_cases.prepare(work, kinds, prcfix, random_count)
+    downloads = work / "downloads"
+    downloads.mkdir()
+    url = pathlib.Path(page).resolve().as_uri()
+
+    started = time.monotonic()
+    if engine == "firefox":
+        reports = drive_firefox(url, batches, work, downloads)
+    else:
+        with browsers.open_browser(engine, downloads) as driver:
+            reports = drive_selenium(driver, url, batches, screenshot)
+    print(f"{engine}: {sum(len(b['files']) for b in batches)} files in "
+          f"{len(batches)} batches, {time.monotonic() - started:.1f} s")
+
+    faults = []
+    for batch, report in zip(batches, reports):
+        for result in report["results"]:
+            if result["fixed"] is not None:
+                result["fixed"] = base64.b64decode(result["fixed"])
+        faults += page_cases.check(batch, report["results"], report["lines"])
+    if len(reports) != len(batches):
+        faults.append(f"{len(batches)} batches gave {len(reports)} reports")
+    if engine != "webkit":
+        faults += browsers.check_downloads(downloads, batches)
+    for fault in faults:
+        print("FAULT:", fault)
+    print(f"{engine}: {len(faults)} faults")
+    return 1 if faults else 0
+
+
+sys.exit(main())

@@ -1,0 +1,231 @@
+// The page: takes files from the chooser or a drop, runs prcfix on each in
+// turn, writes back what it fixed and reports every file on its own line.
+import { describeChanges, describeFailure } from './describe.js';
+import { nameBytes } from './names.js';
+import { limits, loadRunner, runPrcfix } from './runner.js';
+
+const chooser = document.getElementById('choose');
+const input = document.getElementById('files');
+const progress = document.getElementById('progress');
+const report = document.getElementById('report');
+
+const pickerTypes = [{
+    description: 'Palm database',
+    accept: { 'application/x-palm-database': ['.prc', '.pdb'] },
+}];
+
+// Batches run one after another, in the order they were taken.
+let queue = Promise.resolve();
+
+function take(items) {
+    if (items.length > 0)
+        queue = queue.then(() => runBatch(items));
+}
+
+async function runBatch(items) {
+    document.body.dataset.state = 'working';
+    const counts = { fixed: 0, unchanged: 0, failed: 0 };
+    for (const [index, item] of items.entries()) {
+        progress.textContent = `Fixing ${index + 1} of ${items.length}…`;
+        const line = document.createElement('li');
+        report.append(line);
+        let result;
+        try {
+            result = await fixOne(item, line);
+        } catch (error) {
+            result = failed(line, item.name, `something went wrong: ${error.message || error}`);
+        }
+        counts[result.outcome]++;
+        document.dispatchEvent(new CustomEvent('prcfix-result', { detail: result }));
+    }
+    progress.textContent = `Done: ${items.length} of ${items.length} — ` +
+        `${counts.fixed} fixed, ${counts.unchanged} already fixed, ${counts.failed} failed.`;
+    document.body.dataset.state = 'ready';
+}
+
+// One file: { name, file } from the input, or { name, handle } that can be
+// written in place.
+async function fixOne(item, line) {
+    if (item.folder)
+        return failed(line, item.name, 'Not taken: it is a folder, not a file.');
+    const file = item.file || await item.handle.getFile();
+    const name = nameBytes(file.name);
+    if (!name.bytes)
+        return failed(line, file.name, `Not fixed, and left untouched: ${name.why}.`);
+    // Only the part a run can reach is read; the rest stays where it is.
+    const before = new Uint8Array(await file.slice(0, limits.reach).arrayBuffer());
+    const run = await runPrcfix(name.bytes, before);
+    if (run.status !== 0)
+        return failed(line, file.name, `Not fixed, and left untouched: ${describeFailure(run, name.bytes, before)}.`);
+    const span = changedSpan(before, run.after);
+    if (span === null) {
+        heading(line, 'unchanged', file.name, 'already fixed');
+        return { name: file.name, outcome: 'unchanged', written: null, fixed: null };
+    }
+    heading(line, 'fixed', file.name, 'fixed');
+    changesList(line, describeChanges(before, run.after));
+    // The fixed file: the fixed start followed by the untouched rest.
+    const fixed = new Blob([run.after, file.slice(run.after.length)], { type: 'application/octet-stream' });
+    if (item.handle) {
+        const refusal = await writeInPlace(item.handle, file, run.after, span);
+        if (refusal === null) {
+            note(line, 'Written in place.');
+            return { name: file.name, outcome: 'fixed', written: 'in place', fixed };
+        }
+        note(line, `It could not be written in place: ${refusal}. Download it instead.`);
+    }
+    offerDownload(line, file.name, fixed, !item.handle);
+    return { name: file.name, outcome: 'fixed', written: 'download', fixed };
+}
+
+// The first and one past the last changed byte, or null when none changed.
+function changedSpan(before, after) {
+    let first = 0;
+    while (first < after.length && before[first] === after[first])
+        first++;
+    if (first === after.length)
+        return null;
+    let end = after.length;
+    while (before[end - 1] === after[end - 1])
+        end--;
+    return { first, end };
+}
+
+// Writes the changed bytes into the file through its handle. The browser
+// writes to a copy and puts it in the file's place only when the stream
+// closes, so the file is never left half-written. Returns null, or why the
+// write was refused.
+async function writeInPlace(handle, read, after, span) {
+    try {
+        if (handle.queryPermission &&
+            await handle.queryPermission({ mode: 'readwrite' }) !== 'granted' &&
+            await handle.requestPermission({ mode: 'readwrite' }) !== 'granted')
+            return 'permission to change it was not given';
+        const now = await handle.getFile();
+        if (now.size !== read.size || now.lastModified !== read.lastModified)
+            return 'it has changed since it was read';
+        const stream = await handle.createWritable({ keepExistingData: true });
+        try {
+            await stream.write({ type: 'write', position: span.first, data: after.subarray(span.first, span.end) });
+            await stream.close();
+        } catch (error) {
+            await stream.abort().catch(() => {});
+            throw error;
+        }
+        return null;
+    } catch (error) {
+        if (error.name === 'NotFoundError')
+            return 'it is no longer there';
+        if (error.name === 'NotAllowedError')
+            return 'permission to change it was not given';
+        return error.message || String(error);
+    }
+}
+
+function offerDownload(line, name, blob, start) {
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(blob);
+    link.download = name;
+    link.textContent = `Download the fixed ${name}`;
+    const paragraph = document.createElement('p');
+    paragraph.append(link);
+    line.append(paragraph);
+    if (start)
+        link.click();
+}
+
+function failed(line, name, why) {
+    heading(line, 'failed', name, 'not fixed');
+    note(line, why);
+    return { name, outcome: 'failed', written: null, fixed: null };
+}
+
+function heading(line, outcome, name, verdict) {
+    line.dataset.outcome = outcome;
+    const title = document.createElement('p');
+    title.className = 'file';
+    const strong = document.createElement('strong');
+    strong.textContent = name;
+    title.append(strong, `: ${verdict}`);
+    line.append(title);
+}
+
+function note(line, text) {
+    const paragraph = document.createElement('p');
+    paragraph.textContent = text;
+    line.append(paragraph);
+}
+
+function changesList(line, changes) {
+    const list = document.createElement('dl');
+    for (const [label, text] of changes) {
+        const term = document.createElement('dt');
+        term.textContent = label;
+        const value = document.createElement('dd');
+        value.textContent = text;
+        list.append(term, value);
+    }
+    line.append(list);
+}
+
+// The button opens the browser's own chooser: where files can be written
+// in place, one that gives handles to them; elsewhere the file input's.
+chooser.addEventListener('click', async () => {
+    if (!window.showOpenFilePicker) {
+        input.click();
+        return;
+    }
+    let handles;
+    try {
+        handles = await window.showOpenFilePicker({ multiple: true, types: pickerTypes });
+    } catch (error) {
+        if (error.name !== 'AbortError')
+            progress.textContent = `The chooser could not be opened: ${error.message}`;
+        return;
+    }
+    take(handles.map(handle => ({ name: handle.name, handle })));
+});
+
+input.addEventListener('change', () => {
+    take(Array.from(input.files, file => ({ name: file.name, file })));
+    // The same file can be chosen again later.
+    input.value = '';
+});
+
+document.addEventListener('dragover', event => {
+    if (!event.dataTransfer.types.includes('Files'))
+        return;
+    event.preventDefault();
+    event.dataTransfer.dropEffect = 'copy';
+});
+
+document.addEventListener('drop', event => {
+    if (!event.dataTransfer.types.includes('Files'))
+        return;
+    event.preventDefault();
+    const entries = Array.from(event.dataTransfer.items).filter(entry => entry.kind === 'file');
+    if (entries.length > 0 && entries[0].getAsFileSystemHandle) {
+        // Asked for at once: the drop's items are gone after this handler.
+        const files = entries.map(entry => entry.getAsFile());
+        Promise.all(entries.map(entry => entry.getAsFileSystemHandle())).then(handles =>
+            take(handles.map((handle, i) => {
+                if (!handle)
+                    return { name: files[i].name, file: files[i] };
+                if (handle.kind !== 'file')
+                    return { name: handle.name, folder: true };
+                return { name: handle.name, handle };
+            })));
+        return;
+    }
+    take(Array.from(event.dataTransfer.files, file => ({ name: file.name, file })));
+});
+
+loadRunner().then(() => {
+    chooser.disabled = false;
+    input.disabled = false;
+    progress.textContent = 'Ready.';
+    document.body.dataset.state = 'ready';
+}, error => {
+    progress.textContent = `This browser cannot run prcfix here: ${error.message || error}`;
+    document.body.dataset.state = 'broken';
+});
