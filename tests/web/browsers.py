@@ -53,9 +53,8 @@ def open_browser(engine, downloads, performance_log=False):
             options = webdriver.WebKitGTKOptions()
             options.binary_location = MINIBROWSER
             options.add_argument("--automation")
-            from selenium.webdriver.webkitgtk.service import Service
-            service = Service(executable_path="/usr/bin/WebKitWebDriver")
-            driver = webdriver.WebKitGTK(options=options, service=service)
+            driver = webdriver.WebKitGTK(executable_path="/usr/bin/WebKitWebDriver",
+                                         options=options)
         else:
             raise ValueError(engine)
         try:

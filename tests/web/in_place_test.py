@@ -1,0 +1,166 @@
+#!/usr/bin/python3
+"""Chromium: files fixed through writable handles, as the picker gives them,
+and the page's policy against every connection.
+
+The handles are those of files in the origin-private file system of the page, served from this machine,
+handed to the page's own chooser code in place of the picker's. Checks: a
+file fixed in place, a broken file and an already fixed one left byte for
+byte as they were, nothing downloaded; a fetch from the page blocked by its
+policy and never seen by a server listening on this machine; and no network
+request at all while the page fixes files.
+
+usage: in_place_test.py PAGE PRCFIX MAKE_PAGE_CASES WORK
+"""
+import base64
+import http.server
+import json
+import pathlib
+import shutil
+import subprocess
+import sys
+import threading
+
+sys.path.insert(0, str(pathlib.Path(__file__).parent))
+import browsers  # noqa: E402
+
+PUT_FILES = """
+const [files, done] = [arguments[0], arguments[arguments.length - 1]];
+(async () => {
+    const root = await navigator.storage.getDirectory();
+    const handles = [];
+    for (const [folder, name, data] of files) {
+        const dir = await root.getDirectoryHandle(folder, { create: true });
+        const handle = await dir.getFileHandle(name, { create: true });
+        const stream = await handle.createWritable();
+        await stream.write(Uint8Array.from(atob(data), c => c.charCodeAt(0)));
+        await stream.close();
+        handles.push(handle);
+    }
+    window.showOpenFilePicker = async () => handles;
+    return 'ok';
+})().then(done, error => done(String(error)));
+"""
+
+READ_FILES = """
+const [files, done] = [arguments[0], arguments[arguments.length - 1]];
+(async () => {
+    const root = await navigator.storage.getDirectory();
+    const out = [];
+    for (const [folder, name] of files) {
+        const dir = await root.getDirectoryHandle(folder);
+        const file = await (await dir.getFileHandle(name)).getFile();
+        const bytes = new Uint8Array(await file.arrayBuffer());
+        let text = '';
+        for (const b of bytes) text += String.fromCharCode(b);
+        out.push(btoa(text));
+    }
+    return out;
+})().then(done, error => done(String(error)));
+"""
+
+TRY_FETCH = """
+const [url, done] = [arguments[0], arguments[arguments.length - 1]];
+let violations = 0;
+document.addEventListener('securitypolicyviolation', () => violations++);
+fetch(url).then(() => 'fetched', error => 'blocked: ' + error)
+    .then(outcome => setTimeout(() => done({ outcome, violations }), 200));
+"""
+
+
+class Counting(http.server.BaseHTTPRequestHandler):
+    """Serves the page, and notes every other request."""
+    page = b""
+    seen = []
+
+    def do_GET(self):
+        if self.path == "/prcfix.html":
+            self.send_response(200)
+            self.send_header("Content-Type", "text/html; charset=utf-8")
+            self.end_headers()
+            self.wfile.write(Counting.page)
+            return
+        Counting.seen.append(self.path)
+        self.send_response(404)
+        self.end_headers()
+
+    def log_message(self, *args):
+        pass
+
+
+def native_fix(kinds, kind, name, prcfix, work):
+    """What the native prcfix makes of a kind of database under name."""
+    folder = work / f"native-{kind}-{name}"
+    folder.mkdir()
+    shutil.copy(kinds / kind, folder / name)
+    subprocess.run([prcfix, name], cwd=folder)
+    return (folder / name).read_bytes()
+
+
+def main():
+    page, prcfix, make_cases, work = sys.argv[1:5]
+    work = pathlib.Path(work)
+    shutil.rmtree(work, ignore_errors=True)
+    kinds = work / "kinds"
+    kinds.mkdir(parents=True)
+    subprocess.run([make_cases, str(kinds), "1", "0"], check=True)
+    typical = (kinds / "typical").read_bytes()
+    broken = (kinds / "broken-list").read_bytes()
+    fixed_blue = native_fix(kinds, "typical", "Blue.prc", prcfix, work)
+    # (folder, name, bytes before, bytes after, outcome)
+    files = [("fixed", "Blue.prc", typical, fixed_blue, "fixed"),
+             ("failed", "Broken.prc", broken, broken, "failed"),
+             ("already", "Blue.prc", fixed_blue, fixed_blue, "unchanged")]
+
+    Counting.page = pathlib.Path(page).read_bytes()
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Counting)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    url = f"http://127.0.0.1:{server.server_address[1]}/"
+    downloads = work / "downloads"
+    downloads.mkdir()
+    faults = []
+    with browsers.open_browser("chromium", downloads, performance_log=True) as driver:
+        # Served from this machine: a page opened from disk has no
+        # origin-private file system.
+        driver.get(url + "prcfix.html")
+        browsers.wait(driver, "return document.body.dataset.state === 'ready'", 30)
+        driver.execute_script((pathlib.Path(__file__).parent / "collect.js").read_text())
+        put = driver.execute_async_script(PUT_FILES, [
+            [folder, name, base64.b64encode(before).decode()]
+            for folder, name, before, _, _ in files])
+        if put != "ok":
+            raise RuntimeError(f"could not make the origin-private files: {put}")
+        driver.get_log("performance")  # what came before the run
+        driver.find_element("id", "choose").click()
+        browsers.wait(driver, "return document.body.dataset.state === 'ready' && "
+                      "window.prcfixTest.results.length >= arguments[0]", 60, len(files))
+        requests = [json.loads(entry["message"])["message"] for entry in driver.get_log("performance")]
+        results = driver.execute_script("return window.prcfixTest.results")
+        after = driver.execute_async_script(READ_FILES, [[f[0], f[1]] for f in files])
+        for (folder, name, _, want, outcome), result, got in zip(files, results, after):
+            where = f"{folder}/{name}"
+            if result["outcome"] != outcome:
+                faults.append(f"{where}: outcome {result['outcome']}, expected {outcome}")
+            if outcome == "fixed" and result["written"] != "in place":
+                faults.append(f"{where}: written {result['written']}, not in place")
+            if base64.b64decode(got) != want:
+                faults.append(f"{where}: the file does not hold the expected bytes")
+        for event in requests:
+            if event["method"] == "Network.requestWillBeSent":
+                target = event["params"]["request"]["url"]
+                if not target.startswith(("data:", "blob:")):
+                    faults.append(f"the page asked for {target} while fixing files")
+        tried = driver.execute_async_script(TRY_FETCH, url + "from-the-page")
+        if not tried["outcome"].startswith("blocked") or tried["violations"] < 1:
+            faults.append(f"a fetch from the page was not blocked by its policy: {tried}")
+    server.shutdown()
+    if Counting.seen:
+        faults.append(f"the server on this machine was reached: {Counting.seen}")
+    if list(downloads.iterdir()):
+        faults.append(f"files fixed in place were downloaded too: {list(downloads.iterdir())}")
+    for fault in faults:
+        print("FAULT:", fault)
+    print(f"in place: {len(faults)} faults")
+    return 1 if faults else 0
+
+
+sys.exit(main())
