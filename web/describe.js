@@ -58,7 +58,7 @@ export function describeFailure(run, nameBytes, before) {
     if (run.message.startsWith('Error reading file')) {
         const count = before[countAt] << 8 | before[countAt + 1];
         const whole = Math.floor((before.length - firstEntryAt) / entrySize);
-        return `its resource list runs past the end of the file: the header counts ${count} resources, and the file ends after ${whole}`;
+        return `its resource list runs past the end of the file: the header counts ${count} resources, but the file ends after ${whole} of them`;
     }
     if (run.message.startsWith('Error seeking'))
         return 'a place in the file could not be reached';

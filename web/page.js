@@ -122,13 +122,19 @@ async function writeInPlace(handle, read, after, span) {
     }
 }
 
+// Offers the fixed file under its own name; start says to start the
+// download at once, as for a file the page cannot write back.
 function offerDownload(line, name, blob, start) {
     const link = document.createElement('a');
     link.href = URL.createObjectURL(blob);
     link.download = name;
-    link.textContent = `Download the fixed ${name}`;
+    link.textContent = start ? `download ${name} again` : `Download the fixed ${name}`;
     const paragraph = document.createElement('p');
+    if (start)
+        paragraph.append('The fixed file was downloaded; ');
     paragraph.append(link);
+    if (start)
+        paragraph.append('.');
     line.append(paragraph);
     if (start)
         link.click();

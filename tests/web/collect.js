@@ -17,3 +17,14 @@ document.addEventListener('prcfix-result', event => {
         window.prcfixTest.pending--;
     });
 });
+
+// Drops files, given as [name, base64] pairs, on the page, as a drag from
+// the desktop would.
+window.prcfixTest.drop = files => {
+    const transfer = new DataTransfer();
+    for (const [name, data] of files)
+        transfer.items.add(new File([Uint8Array.from(atob(data), c => c.charCodeAt(0))], name));
+    const target = document.querySelector('h2');
+    for (const type of ['dragenter', 'dragover', 'drop'])
+        target.dispatchEvent(new DragEvent(type, { bubbles: true, cancelable: true, dataTransfer: transfer }));
+};

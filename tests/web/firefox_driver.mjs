@@ -1,6 +1,6 @@
 // Drives headless Firefox ESR through puppeteer-core: opens the page from
-// disk once per batch, gives it the batch's files through its file input,
-// and writes what it reported.
+// disk once per batch, gives it the batch's files through its file input
+// (or drops them on it), and writes what it reported.
 //
 // usage: node firefox_driver.mjs PAGE_URL BATCHES_JSON OUT_JSON DOWNLOAD_DIR
 import { readFileSync, writeFileSync } from 'node:fs';
@@ -26,12 +26,16 @@ const browser = await puppeteer.launch({
 const out = [];
 try {
     const page = await browser.newPage();
-    for (const paths of batches) {
+    for (const { paths, drop } of batches) {
         await page.goto(pageUrl);
         await page.waitForFunction(() => document.body.dataset.state === 'ready', { timeout: 30000 });
         await page.evaluate(collect);
-        const input = await page.$('#files');
-        await input.uploadFile(...paths);
+        if (drop) {
+            await page.evaluate(files => window.prcfixTest.drop(files), drop);
+        } else {
+            const input = await page.$('#files');
+            await input.uploadFile(...paths);
+        }
         await page.waitForFunction(count => document.body.dataset.state === 'ready' &&
             window.prcfixTest.results.length >= count && window.prcfixTest.pending === 0,
             { timeout: 120000 }, paths.length);

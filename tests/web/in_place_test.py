@@ -5,7 +5,8 @@ and the page's policy against every connection.
 The handles are those of files in the origin-private file system of the page, served from this machine,
 handed to the page's own chooser code in place of the picker's. Checks: a
 file fixed in place, a broken file and an already fixed one left byte for
-byte as they were, nothing downloaded; a fetch from the page blocked by its
+byte as they were, a file whose write is refused left as it was and
+downloaded fixed instead, and nothing else downloaded; a fetch from the page blocked by its
 policy and never seen by a server listening on this machine; and no network
 request at all while the page fixes files.
 
@@ -36,6 +37,16 @@ const [files, done] = [arguments[0], arguments[arguments.length - 1]];
         await stream.close();
         handles.push(handle);
     }
+    // The last one is refused, as when the user declines to let the page
+    // write: the page must offer the fixed file as a download instead.
+    const real = handles.pop();
+    handles.push({
+        kind: 'file', name: real.name,
+        getFile: () => real.getFile(),
+        queryPermission: async () => 'prompt',
+        requestPermission: async () => 'denied',
+        createWritable: () => Promise.reject(new DOMException('refused', 'NotAllowedError')),
+    });
     window.showOpenFilePicker = async () => handles;
     return 'ok';
 })().then(done, error => done(String(error)));
@@ -107,9 +118,12 @@ def main():
     broken = (kinds / "broken-list").read_bytes()
     fixed_blue = native_fix(kinds, "typical", "Blue.prc", prcfix, work)
     # (folder, name, bytes before, bytes after, outcome)
+    fixed_red = native_fix(kinds, "typical", "Red.prc", prcfix, work)
+    # The last is refused, and so left as it was in place and downloaded.
     files = [("fixed", "Blue.prc", typical, fixed_blue, "fixed"),
              ("failed", "Broken.prc", broken, broken, "failed"),
-             ("already", "Blue.prc", fixed_blue, fixed_blue, "unchanged")]
+             ("already", "Blue.prc", fixed_blue, fixed_blue, "unchanged"),
+             ("refused", "Red.prc", typical, typical, "fixed")]
 
     Counting.page = pathlib.Path(page).read_bytes()
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Counting)
@@ -133,6 +147,8 @@ def main():
         driver.find_element("id", "choose").click()
         browsers.wait(driver, "return document.body.dataset.state === 'ready' && "
                       "window.prcfixTest.results.length >= arguments[0]", 60, len(files))
+        # The refused file is offered, not downloaded unasked: take the offer.
+        driver.find_element("link text", "Download the fixed Red.prc").click()
         requests = [json.loads(entry["message"])["message"] for entry in driver.get_log("performance")]
         results = driver.execute_script("return window.prcfixTest.results")
         after = driver.execute_async_script(READ_FILES, [[f[0], f[1]] for f in files])
@@ -140,8 +156,9 @@ def main():
             where = f"{folder}/{name}"
             if result["outcome"] != outcome:
                 faults.append(f"{where}: outcome {result['outcome']}, expected {outcome}")
-            if outcome == "fixed" and result["written"] != "in place":
-                faults.append(f"{where}: written {result['written']}, not in place")
+            written = "download" if folder == "refused" else "in place"
+            if outcome == "fixed" and result["written"] != written:
+                faults.append(f"{where}: written {result['written']}, not {written}")
             if base64.b64decode(got) != want:
                 faults.append(f"{where}: the file does not hold the expected bytes")
         for event in requests:
@@ -155,8 +172,8 @@ def main():
     server.shutdown()
     if Counting.seen:
         faults.append(f"the server on this machine was reached: {Counting.seen}")
-    if list(downloads.iterdir()):
-        faults.append(f"files fixed in place were downloaded too: {list(downloads.iterdir())}")
+    faults += browsers.check_downloads(downloads, [{"files": [
+        {"name": "Red.prc", "outcome": "fixed", "after": fixed_red}]}])
     for fault in faults:
         print("FAULT:", fault)
     print(f"in place: {len(faults)} faults")

@@ -72,6 +72,9 @@ def case_table(kinds_dir, random_count, seed):
                          ("StatusBarResources.prc", "typical", "fixed"),
                          ("Short.prc", "79-bytes", "failed"),
                          ("Green.pdb", "random-0", None)]),
+        # Dropped on the page rather than chosen.
+        ("dropped", [("Dropped Œuvre.prc", "typical", "fixed"),
+                     ("Broken.prc", "broken-list", "failed")]),
     ]
     rng = random.Random(seed)
     kinds = [f"random-{n}" for n in range(random_count)]
@@ -90,8 +93,9 @@ def case_table(kinds_dir, random_count, seed):
 
 def prepare(work, kinds_dir, prcfix, random_count=30, seed=20261211):
     """Writes each batch's files under work/given/N/ and works out what each
-    should come to. Returns a list of batches: {label, files: [{name, path,
-    before, outcome, after}]}."""
+    should come to. Returns a list of batches: {label, drop, files: [{name,
+    path, before, outcome, after}]}; drop says the batch is dropped on the
+    page rather than given through its file input."""
     work = pathlib.Path(work)
     _fix_copy(pathlib.Path(kinds_dir), "typical", "Blue", prcfix)
     batches = []
@@ -110,7 +114,7 @@ def prepare(work, kinds_dir, prcfix, random_count=30, seed=20261211):
                 raise AssertionError(f"case {label!r}: {name!r} is meant to be "
                                      f"{meant}, but the native run makes it {expected['outcome']}")
             entries.append(dict(name=name, path=str(path), before=before, **expected))
-        batches.append(dict(label=label, files=entries))
+        batches.append(dict(label=label, drop=label == "dropped", files=entries))
     return batches
 
 

@@ -30,7 +30,10 @@ def drive_selenium(driver, url, batches, screenshot):
         driver.get(url)
         browsers.wait(driver, "return document.body.dataset.state === 'ready'", 30)
         driver.execute_script(collect)
-        driver.find_element("id", "files").send_keys("\n".join(paths))
+        if batch["drop"]:
+            driver.execute_script("window.prcfixTest.drop(arguments[0])", dropped(batch))
+        else:
+            driver.find_element("id", "files").send_keys("\n".join(paths))
         browsers.wait(driver, "return document.body.dataset.state === 'ready' && "
                       "window.prcfixTest.results.length >= arguments[0] && "
                       "window.prcfixTest.pending === 0", 120, len(paths))
@@ -39,13 +42,25 @@ def drive_selenium(driver, url, batches, screenshot):
             "document.querySelectorAll('#report li'), li => ({outcome: li.dataset.outcome,"
             " text: li.textContent}))}"))
         if screenshot and batch["label"] == "mixed batch":
+            # The whole page, report and all.
+            size = driver.get_window_size()
+            height = driver.execute_script("return document.documentElement.scrollHeight")
+            driver.set_window_size(1280, height + 140)
             driver.save_screenshot(screenshot)
+            driver.set_window_size(size["width"], size["height"])
     return out
+
+
+def dropped(batch):
+    """The batch's files as [name, base64] pairs, for a drop."""
+    return [[f["name"], base64.b64encode(f["before"]).decode()] for f in batch["files"]]
 
 
 def drive_firefox(url, batches, work, downloads):
     listing = work / "batches.json"
-    listing.write_text(json.dumps([[f["path"] for f in b["files"]] for b in batches]))
+    listing.write_text(json.dumps([
+        {"paths": [f["path"] for f in b["files"]], "drop": dropped(b) if b["drop"] else None}
+        for b in batches]))
     result = work / "firefox-results.json"
     subprocess.run(["node", str(HERE / "firefox_driver.mjs"), url, str(listing),
                     str(result), str(downloads)], check=True, timeout=1200)
