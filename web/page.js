@@ -66,17 +66,28 @@ async function fixOne(item, line) {
     changesList(line, describeChanges(before, run.after));
     // The fixed file: the fixed start followed by the untouched rest.
     const fixed = new Blob([run.after, file.slice(run.after.length)], { type: 'application/octet-stream' });
+    const result = { name: file.name, outcome: 'fixed', written: 'download', fixed };
     if (item.handle) {
-        const refusal = await writeInPlace(item.handle, file, run.after, span);
+        const write = () => writeInPlace(item.handle, file, run.after, span);
+        const refusal = await write();
         if (refusal === null) {
             note(line, 'Written in place.');
-            return { name: file.name, outcome: 'fixed', written: 'in place', fixed };
+            return { ...result, written: 'in place' };
+        }
+        if (refusal === askOnClick) {
+            // Permission to write can only be asked for on a click.
+            offerWriteInPlace(line, write);
+            offerDownload(line, file.name, fixed, false);
+            return { ...result, written: 'offered' };
         }
         note(line, `It could not be written in place: ${refusal}. Download it instead.`);
     }
     offerDownload(line, file.name, fixed, !item.handle);
-    return { name: file.name, outcome: 'fixed', written: 'download', fixed };
+    return result;
 }
+
+// What writeInPlace returns when it may only ask for permission on a click.
+const askOnClick = 'permission can only be asked for on a click';
 
 // The first and one past the last changed byte, or null when none changed.
 function changedSpan(before, after) {
@@ -98,9 +109,19 @@ function changedSpan(before, after) {
 async function writeInPlace(handle, read, after, span) {
     try {
         if (handle.queryPermission &&
-            await handle.queryPermission({ mode: 'readwrite' }) !== 'granted' &&
-            await handle.requestPermission({ mode: 'readwrite' }) !== 'granted')
-            return 'permission to change it was not given';
+            await handle.queryPermission({ mode: 'readwrite' }) !== 'granted') {
+            let answer;
+            try {
+                answer = await handle.requestPermission({ mode: 'readwrite' });
+            } catch (error) {
+                // Asked for away from a click of the user's.
+                if (error.name === 'SecurityError')
+                    return askOnClick;
+                throw error;
+            }
+            if (answer !== 'granted')
+                return 'permission to change it was not given';
+        }
         const now = await handle.getFile();
         if (now.size !== read.size || now.lastModified !== read.lastModified)
             return 'it has changed since it was read';
@@ -120,6 +141,24 @@ async function writeInPlace(handle, read, after, span) {
             return 'permission to change it was not given';
         return error.message || String(error);
     }
+}
+
+// A button that writes the fixed file in place when clicked.
+function offerWriteInPlace(line, write) {
+    const button = document.createElement('button');
+    button.type = 'button';
+    button.className = 'secondary';
+    button.textContent = 'Write it in place';
+    button.addEventListener('click', async () => {
+        button.disabled = true;
+        const refusal = await write();
+        const paragraph = document.createElement('p');
+        paragraph.textContent = refusal === null
+            ? 'Written in place.'
+            : `It could not be written in place: ${refusal}. Download it instead.`;
+        button.replaceWith(paragraph);
+    });
+    line.append(button);
 }
 
 // Offers the fixed file under its own name; start says to start the
@@ -183,7 +222,8 @@ chooser.addEventListener('click', async () => {
     }
     let handles;
     try {
-        handles = await window.showOpenFilePicker({ multiple: true, types: pickerTypes });
+        // Asking to write now, with the choice, spares a question per file.
+        handles = await window.showOpenFilePicker({ multiple: true, types: pickerTypes, mode: 'readwrite' });
     } catch (error) {
         if (error.name !== 'AbortError')
             progress.textContent = `The chooser could not be opened: ${error.message}`;

@@ -37,12 +37,24 @@ const [files, done] = [arguments[0], arguments[arguments.length - 1]];
         await stream.close();
         handles.push(handle);
     }
-    // The last one is refused, as when the user declines to let the page
-    // write: the page must offer the fixed file as a download instead.
-    const real = handles.pop();
+    // The last but one may only be asked for permission on a click, as
+    // Chromium asks about a dropped file; the last is refused, as when the
+    // user declines to let the page write.
+    const refused = handles.pop();
+    const ask = handles.pop();
     handles.push({
-        kind: 'file', name: real.name,
-        getFile: () => real.getFile(),
+        kind: 'file', name: ask.name,
+        getFile: () => ask.getFile(),
+        queryPermission: async () => 'prompt',
+        requestPermission: async () => {
+            if (!navigator.userActivation.isActive)
+                throw new DOMException('User activation is required', 'SecurityError');
+            return 'granted';
+        },
+        createWritable: options => ask.createWritable(options),
+    }, {
+        kind: 'file', name: refused.name,
+        getFile: () => refused.getFile(),
         queryPermission: async () => 'prompt',
         requestPermission: async () => 'denied',
         createWritable: () => Promise.reject(new DOMException('refused', 'NotAllowedError')),
@@ -119,10 +131,13 @@ def main():
     fixed_blue = native_fix(kinds, "typical", "Blue.prc", prcfix, work)
     # (folder, name, bytes before, bytes after, outcome)
     fixed_red = native_fix(kinds, "typical", "Red.prc", prcfix, work)
-    # The last is refused, and so left as it was in place and downloaded.
+    fixed_green = native_fix(kinds, "typical", "Green.prc", prcfix, work)
+    # Asked on a click, and so written when its button is clicked; refused,
+    # and so left as it was in place and downloaded.
     files = [("fixed", "Blue.prc", typical, fixed_blue, "fixed"),
              ("failed", "Broken.prc", broken, broken, "failed"),
              ("already", "Blue.prc", fixed_blue, fixed_blue, "unchanged"),
+             ("ask", "Green.prc", typical, fixed_green, "fixed"),
              ("refused", "Red.prc", typical, typical, "fixed")]
 
     Counting.page = pathlib.Path(page).read_bytes()
@@ -144,11 +159,15 @@ def main():
         if put != "ok":
             raise RuntimeError(f"could not make the origin-private files: {put}")
         driver.get_log("performance")  # what came before the run
-        driver.find_element("id", "choose").click()
+        # Clicked from a script, so that the run has no user activation.
+        driver.execute_script("document.getElementById('choose').click()")
         browsers.wait(driver, "return document.body.dataset.state === 'ready' && "
                       "window.prcfixTest.results.length >= arguments[0]", 60, len(files))
         # The refused file is offered, not downloaded unasked: take the offer.
         driver.find_element("link text", "Download the fixed Red.prc").click()
+        driver.find_element("xpath", "//button[text()='Write it in place']").click()
+        browsers.wait(driver, "return !document.evaluate(\"//button[text()='Write it in place']\","
+                      " document).iterateNext()", 10)
         requests = [json.loads(entry["message"])["message"] for entry in driver.get_log("performance")]
         results = driver.execute_script("return window.prcfixTest.results")
         after = driver.execute_async_script(READ_FILES, [[f[0], f[1]] for f in files])
@@ -156,7 +175,7 @@ def main():
             where = f"{folder}/{name}"
             if result["outcome"] != outcome:
                 faults.append(f"{where}: outcome {result['outcome']}, expected {outcome}")
-            written = "download" if folder == "refused" else "in place"
+            written = {"refused": "download", "ask": "offered"}.get(folder, "in place")
             if outcome == "fixed" and result["written"] != written:
                 faults.append(f"{where}: written {result['written']}, not {written}")
             if base64.b64decode(got) != want:
