@@ -10,6 +10,7 @@ set -u
 wine=$1 exe=$2 sample=$3 work=$4 screenshot=$5
 title='^Open File\.\.\.$'
 . "$(dirname "$0")/../support/check.sh"
+. "$(dirname "$0")/../windows/relay.sh"
 
 rm -rf "$work" && mkdir -p "$work"
 exec 3>"$work/display"
@@ -32,6 +33,7 @@ restart_wineserver() {
     "$wine" wineboot -i >>"$work/wineboot.log" 2>&1 </dev/null || true
 }
 restart_wineserver
+relay_setup "$wine"
 trap 'wineserver -k >/dev/null 2>&1 </dev/null; kill $xvfb 2>/dev/null' EXIT
 
 # Starts prcfix.exe in directory $1 with the remaining arguments; its exit
@@ -91,15 +93,18 @@ check $? "picked file: status 0"
 cmp -s "$dir/Blue.prc" "$ref/Blue.prc"
 check $? "picked file fixed exactly as by argument"
 
-# Escape cancels: status 0, nothing touched.
+# Escape cancels: status 0, nothing touched. Traced: before the dialog loads
+# its libraries, the search for them is restricted to the system folder.
 dir=$(case_dir cancel)
-start "$dir"
+WINEDEBUG=+relay start "$dir"
 win=$(dialog_window)
 [ -n "$win" ] && press "$win" Escape
 [ "$(status_of "$dir")" = 0 ]
 check $? "cancelled: status 0"
 cmp -s "$dir/Blue.prc" "$sample"
 check $? "cancelled: file untouched"
+search_restricted_before "$dir/.wine.log" 'comdlg32\.GetOpenFileNameA\('
+check $? "cancelled: the library search is restricted before the dialog is asked for"
 
 # Two or three arguments bring up the same dialog and are not looked at.
 for args in "Blue.prc Other.prc" "Blue.prc Other.prc Blue.prc"; do

@@ -1,5 +1,6 @@
 """Reads the resources back from a built prcfix.exe with pefile, a PE reader
-of its own, and checks them against what the project says they are.
+of its own, and checks them against what the project says they are, with
+the header flags that harden the program against exploits.
 
 usage: check_resources.py EXE VERSION DESCRIPTION LICENSE ICO
 """
@@ -137,6 +138,23 @@ for i in range(group_count):
 check(sorted(w for w, _ in embedded) == [16, 32, 48, 256],
       "the icon has 16, 32, 48 and 256 pixel images")
 check(embedded == images, "the icon's images are those of prcfix.ico")
+
+# Hardening: a randomised base (ASLR), no code run from data pages (NX),
+# on x64 the full 64-bit range for ASLR, and no page both writable and
+# executable.
+flags = pe.OPTIONAL_HEADER.DllCharacteristics
+DYNAMIC_BASE, NX_COMPAT, HIGH_ENTROPY_VA = 0x0040, 0x0100, 0x0020
+check(flags & DYNAMIC_BASE, "ASLR: DYNAMIC_BASE is set")
+check(flags & NX_COMPAT, "NX: NX_COMPAT is set")
+if pe.FILE_HEADER.Machine == pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"]:
+    check(flags & HIGH_ENTROPY_VA, "x64: HIGH_ENTROPY_VA is set")
+# ASLR moves the image only where it can be relocated.
+check(not pe.FILE_HEADER.Characteristics & 0x0001, "relocations are kept")
+WRITE, EXECUTE = 0x80000000, 0x20000000
+for section in pe.sections:
+    name = section.Name.rstrip(b"\0").decode("ascii", "replace")
+    both = section.Characteristics & WRITE and section.Characteristics & EXECUTE
+    check(not both, "section %s is not both writable and executable" % name)
 
 print("%d passed, %d failed" % (results.count(True), results.count(False)))
 sys.exit(0 if all(results) else 1)
