@@ -1,15 +1,24 @@
-// Draws prcfix's icon, a handheld whose screen has a coloured status bar, and
-// writes it as a Windows .ico with 16, 32, 48 and 256 pixel images: the small
-// ones as 32-bit bitmaps, the large one as a PNG, as Windows expects.
+// Draws prcfix's icon, a handheld whose screen has a coloured status bar, in
+// every form it is shown in: the Windows .ico with 16, 32, 48 and 256 pixel
+// images (the small ones as 32-bit bitmaps, the large one as a PNG, as
+// Windows expects), and the page's PNG icons: its favicon, 192 and 512
+// pixels, and a maskable one that launchers may crop to any shape.
 //
-// usage: make_icon OUTPUT.ico
+// usage: make_icon OUTPUT.ico WEB_ICON_DIR
+//        make_icon --check TRACKED.ico TRACKED_WEB_ICON_DIR
 //
-// Everything is integer arithmetic, so the same source always gives the same
-// bytes and the tracked icon can be checked against this program.
+// The drawing is integer arithmetic, so the same source always gives the
+// same pixels. The PNGs are compressed by libpng; --check compares the
+// tracked files' pixels with a fresh drawing, so another zlib, which may
+// compress the same pixels to other bytes, cannot fail it.
 #include "tools/pdb_image.h"
+
+#include <png.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <string>
 #include <vector>
 
 namespace
@@ -55,28 +64,44 @@ bool inside(const Shape &shape, std::int64_t x, std::int64_t y,
     return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r;
 }
 
+// How the handheld sits in an image: the design grid with a margin of this
+// many units around it, and a background, or none for a transparent one.
+struct Framing {
+    int margin;
+    const Color *background;
+};
+const Framing plain = {0, nullptr};
+// A maskable icon keeps what matters inside the middle 80 %, on a
+// background that fills the whole square.
+const Color maskable_background = {0xc6, 0xe2, 0xae};
+const Framing maskable = {80, &maskable_background};
+
 // size * size pixels, RGBA, top row first, alpha not premultiplied.
-Bytes draw(int size)
+Bytes draw(int size, Framing framing = plain)
 {
     Bytes pixels(size * size * 4);
+    const std::int64_t grid = 256 + 2 * framing.margin;
     const std::int64_t denominator = 2 * size * samples;
+    const std::int64_t shift = framing.margin * denominator;
     for (int py = 0; py < size; ++py) {
         for (int px = 0; px < size; ++px) {
             unsigned r = 0, g = 0, b = 0, covered = 0;
             for (int sy = 0; sy < samples; ++sy) {
                 for (int sx = 0; sx < samples; ++sx) {
                     // Sample centres, scaled so that they are integers.
-                    std::int64_t x = (2 * (px * samples + sx) + 1) * 256;
-                    std::int64_t y = (2 * (py * samples + sy) + 1) * 256;
-                    const Shape *top = nullptr;
+                    std::int64_t x =
+                        (2 * (px * samples + sx) + 1) * grid - shift;
+                    std::int64_t y =
+                        (2 * (py * samples + sy) + 1) * grid - shift;
+                    const Color *top = framing.background;
                     for (const Shape &shape : shapes)
                         if (inside(shape, x, y, denominator))
-                            top = &shape;
+                            top = &shape.color;
                     if (top == nullptr)
                         continue;
-                    r += top->color.r;
-                    g += top->color.g;
-                    b += top->color.b;
+                    r += top->r;
+                    g += top->g;
+                    b += top->b;
                     ++covered;
                 }
             }
@@ -103,12 +128,6 @@ void put32(Bytes &out, std::uint32_t value)
 {
     put16(out, value & 0xffff);
     put16(out, value >> 16);
-}
-
-void put32_be(Bytes &out, std::uint32_t value)
-{
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back((value >> shift) & 0xff);
 }
 
 // An icon image as Windows' own format: a bitmap header of twice the
@@ -145,169 +164,56 @@ Bytes bitmap_image(const Bytes &pixels, int size)
     return out;
 }
 
-// Writes bits least significant first, as deflate wants them.
-struct BitWriter {
-    Bytes out;
-    unsigned buffer = 0;
-    int count = 0;
-};
-
-void put_bits(BitWriter &w, unsigned value, int bits)
+// A PNG of the pixels, compressed by libpng.
+Bytes encode_png(const Bytes &pixels, int size)
 {
-    for (int i = 0; i < bits; ++i) {
-        w.buffer |= ((value >> i) & 1) << w.count;
-        if (++w.count == 8) {
-            w.out.push_back(static_cast<unsigned char>(w.buffer));
-            w.buffer = 0;
-            w.count = 0;
-        }
-    }
-}
-
-// Huffman codes go out most significant bit first.
-void put_code(BitWriter &w, unsigned code, int bits)
-{
-    for (int i = bits - 1; i >= 0; --i)
-        put_bits(w, (code >> i) & 1, 1);
-}
-
-void put_literal_or_length(BitWriter &w, unsigned symbol)
-{
-    if (symbol < 144)
-        put_code(w, 0x30 + symbol, 8);
-    else if (symbol < 256)
-        put_code(w, 0x190 + symbol - 144, 9);
-    else if (symbol < 280)
-        put_code(w, symbol - 256, 7);
-    else
-        put_code(w, 0xc0 + symbol - 280, 8);
-}
-
-void put_match(BitWriter &w, unsigned length, unsigned distance)
-{
-    static const unsigned length_base[] = {
-        3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
-        31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-    static const int length_extra[] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1,
-                                       1, 1, 2, 2, 2, 2, 3, 3, 3, 3,
-                                       4, 4, 4, 4, 5, 5, 5, 5, 0};
-    static const unsigned distance_base[] = {
-        1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
-        33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
-        1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-    static const int distance_extra[] = {0, 0, 0,  0,  1,  1,  2,  2,  3,  3,
-                                         4, 4, 5,  5,  6,  6,  7,  7,  8,  8,
-                                         9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
-    int l = 28;
-    while (length_base[l] > length)
-        --l;
-    put_literal_or_length(w, 257 + l);
-    put_bits(w, length - length_base[l], length_extra[l]);
-    int d = 29;
-    while (distance_base[d] > distance)
-        --d;
-    put_code(w, d, 5);
-    put_bits(w, distance - distance_base[d], distance_extra[d]);
-}
-
-// One final block with the fixed codes, matching against the pixel to the
-// left and the one above: ample for flat shapes.
-Bytes deflate(const Bytes &data, unsigned row_bytes)
-{
-    BitWriter w;
-    put_bits(w, 1, 1);
-    put_bits(w, 1, 2);
-    const unsigned distances[] = {4, row_bytes};
-    std::size_t i = 0;
-    while (i < data.size()) {
-        unsigned best_length = 0, best_distance = 0;
-        for (unsigned distance : distances) {
-            if (distance > i)
-                continue;
-            unsigned length = 0;
-            while (length < 258 && i + length < data.size() &&
-                   data[i + length] == data[i + length - distance])
-                ++length;
-            if (length > best_length) {
-                best_length = length;
-                best_distance = distance;
-            }
-        }
-        if (best_length >= 3) {
-            put_match(w, best_length, best_distance);
-            i += best_length;
-        } else {
-            put_literal_or_length(w, data[i]);
-            ++i;
-        }
-    }
-    put_literal_or_length(w, 256);
-    if (w.count != 0)
-        w.out.push_back(static_cast<unsigned char>(w.buffer));
-    return w.out;
-}
-
-std::uint32_t crc32(const unsigned char *data, std::size_t size)
-{
-    std::uint32_t crc = 0xffffffffu;
-    for (std::size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1)));
-    }
-    return ~crc;
-}
-
-std::uint32_t adler32(const Bytes &data)
-{
-    std::uint32_t a = 1, b = 0;
-    for (unsigned char byte : data) {
-        a = (a + byte) % 65521;
-        b = (b + a) % 65521;
-    }
-    return (b << 16) | a;
-}
-
-void put_chunk(Bytes &out, const char *type, const Bytes &data)
-{
-    put32_be(out, static_cast<std::uint32_t>(data.size()));
-    std::size_t start = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    put32_be(out, crc32(&out[start], out.size() - start));
-}
-
-Bytes png_image(const Bytes &pixels, int size)
-{
-    Bytes raw;
-    for (int y = 0; y < size; ++y) {
-        raw.push_back(0); // no filter
-        raw.insert(raw.end(), pixels.begin() + y * size * 4,
-                   pixels.begin() + (y + 1) * size * 4);
-    }
-    Bytes zlib = {0x78, 0x01};
-    Bytes compressed = deflate(raw, size * 4 + 1);
-    zlib.insert(zlib.end(), compressed.begin(), compressed.end());
-    put32_be(zlib, adler32(raw));
-
-    Bytes header;
-    put32_be(header, size);
-    put32_be(header, size);
-    header.insert(header.end(), {8, 6, 0, 0, 0}); // 8-bit RGBA
-    Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    put_chunk(out, "IHDR", header);
-    put_chunk(out, "IDAT", zlib);
-    put_chunk(out, "IEND", Bytes());
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = size;
+    image.height = size;
+    image.format = PNG_FORMAT_RGBA;
+    png_alloc_size_t length = 0;
+    if (!png_image_write_get_memory_size(image, length, 0, pixels.data(), 0,
+                                         nullptr))
+        return Bytes();
+    Bytes out(length);
+    if (!png_image_write_to_memory(&image, out.data(), &length, 0,
+                                   pixels.data(), 0, nullptr))
+        return Bytes();
+    out.resize(length);
     return out;
 }
 
+// The pixels of a PNG as RGBA, or nothing when it cannot be read.
+Bytes png_pixels(const Bytes &png)
+{
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, png.data(), png.size()))
+        return Bytes();
+    image.format = PNG_FORMAT_RGBA;
+    Bytes pixels(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr))
+        return Bytes();
+    return pixels;
+}
+
+bool is_png(const Bytes &bytes)
+{
+    return bytes.size() > 8 && std::memcmp(bytes.data(), "\x89PNG", 4) == 0;
+}
+
+const int ico_sizes[] = {16, 32, 48, 256};
+
 Bytes icon_file()
 {
-    const int sizes[] = {16, 32, 48, 256};
+    const int *sizes = ico_sizes;
     std::vector<Bytes> images;
-    for (int size : sizes) {
+    for (int size : ico_sizes) {
         Bytes pixels = draw(size);
-        images.push_back(size == 256 ? png_image(pixels, size)
+        images.push_back(size == 256 ? encode_png(pixels, size)
                                      : bitmap_image(pixels, size));
     }
     Bytes out;
@@ -331,13 +237,109 @@ Bytes icon_file()
     return out;
 }
 
+// The page's icons, by file name.
+struct WebIcon {
+    const char *name;
+    int size;
+    Framing framing;
+};
+const WebIcon web_icons[] = {
+    {"favicon.png", 32, plain},
+    {"icon-192.png", 192, plain},
+    {"icon-512.png", 512, plain},
+    {"icon-maskable-512.png", 512, maskable},
+};
+
+// The images of an .ico file, each as stored.
+std::vector<Bytes> ico_images(const Bytes &ico)
+{
+    std::vector<Bytes> images;
+    if (ico.size() < 6)
+        return images;
+    unsigned count = ico[4] | ico[5] << 8;
+    for (unsigned i = 0; i < count && 6 + 16 * (i + 1) <= ico.size(); ++i) {
+        const unsigned char *entry = &ico[6 + 16 * i];
+        std::uint32_t size = entry[8] | entry[9] << 8 | entry[10] << 16 |
+                             std::uint32_t(entry[11]) << 24;
+        std::uint32_t offset = entry[12] | entry[13] << 8 | entry[14] << 16 |
+                               std::uint32_t(entry[15]) << 24;
+        if (offset > ico.size() || size > ico.size() - offset)
+            break;
+        images.emplace_back(ico.begin() + offset, ico.begin() + offset + size);
+    }
+    return images;
+}
+
+// Whether two images show the same pixels: PNGs decoded, bitmaps as they
+// are.
+bool same_image(const Bytes &a, const Bytes &b)
+{
+    if (is_png(a) && is_png(b)) {
+        Bytes pa = png_pixels(a);
+        return !pa.empty() && pa == png_pixels(b);
+    }
+    return a == b;
+}
+
+int write_all(const std::string &ico, const std::string &web_dir)
+{
+    bool ok = save_image(ico.c_str(), icon_file());
+    for (const WebIcon &icon : web_icons) {
+        Bytes png = encode_png(draw(icon.size, icon.framing), icon.size);
+        ok = !png.empty() &&
+             save_image((web_dir + "/" + icon.name).c_str(), png) && ok;
+    }
+    return ok ? 0 : 1;
+}
+
+int check_all(const std::string &ico, const std::string &web_dir)
+{
+    int faults = 0;
+    Bytes tracked;
+    std::vector<Bytes> want = ico_images(icon_file());
+    std::vector<Bytes> have;
+    if (load_image(ico.c_str(), tracked))
+        have = ico_images(tracked);
+    // The directory's sizes and depths, then each image's pixels; where an
+    // image is stored, and how long it is, may differ.
+    Bytes made = icon_file();
+    bool same = want.size() == have.size();
+    for (std::size_t i = 0; same && i < want.size(); ++i)
+        same = std::memcmp(&made[6 + 16 * i], &tracked[6 + 16 * i], 8) == 0 &&
+               same_image(want[i], have[i]);
+    if (!same) {
+        std::fprintf(stderr, "%s: not the icon this program draws\n",
+                     ico.c_str());
+        ++faults;
+    }
+    for (const WebIcon &icon : web_icons) {
+        std::string path = web_dir + "/" + icon.name;
+        Bytes png;
+        Bytes pixels =
+            load_image(path.c_str(), png) ? png_pixels(png) : Bytes();
+        if (pixels.empty() || pixels != draw(icon.size, icon.framing)) {
+            std::fprintf(stderr, "%s: not the icon this program draws\n",
+                         path.c_str());
+            ++faults;
+        }
+    }
+    if (faults != 0)
+        std::fputs("rebuild the 'icon' target to redraw them\n", stderr);
+    return faults == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        std::fputs("usage: make_icon OUTPUT.ico\n", stderr);
+    if (argc == 4 && std::strcmp(argv[1], "--check") == 0)
+        return check_all(argv[2], argv[3]);
+    if (argc != 3) {
+        std::fputs(
+            "usage: make_icon OUTPUT.ico WEB_ICON_DIR\n"
+            "       make_icon --check TRACKED.ico TRACKED_WEB_ICON_DIR\n",
+            stderr);
         return 2;
     }
-    return save_image(argv[1], icon_file()) ? 0 : 1;
+    return write_all(argv[1], argv[2]);
 }
