@@ -3,7 +3,13 @@ set(CPACK_PACKAGE_NAME prcfix)
 set(CPACK_PACKAGE_VENDOR "The prcfix developers")
 set(CPACK_PACKAGE_CONTACT "The prcfix developers <prcfix@users.noreply.invalid>")
 
-if(WIN32)
+if(EMSCRIPTEN)
+  # The page's zip: what web/ installs, at the top.
+  set(CPACK_SYSTEM_NAME web)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+  set(CPACK_PACKAGE_CHECKSUM SHA256)
+elseif(WIN32)
   # The zip a Windows user unpacks: the program at the top, and beside it
   # a short README.txt for that user and the licence, with the line ends
   # Windows' own editors expect. Its checksum goes beside the zip.
@@ -19,6 +25,24 @@ if(WIN32)
   install(TARGETS prcfix RUNTIME DESTINATION .)
   install(FILES ${PROJECT_BINARY_DIR}/release/README.txt
     ${PROJECT_BINARY_DIR}/release/LICENSE DESTINATION .)
+  # The page too, for a PC that lets no unsigned program run: built from
+  # the same sources with emscripten, in a build folder of its own.
+  set(PRCFIX_EMSCRIPTEN_TOOLCHAIN
+    /usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
+    CACHE FILEPATH "emscripten's CMake toolchain, for the page")
+  set(page_build ${PROJECT_BINARY_DIR}/page)
+  file(GLOB page_inputs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/web/*
+    ${PROJECT_SOURCE_DIR}/web/icons/* ${PROJECT_SOURCE_DIR}/run/*
+    ${PROJECT_SOURCE_DIR}/pdb/*)
+  add_custom_command(OUTPUT ${page_build}/prcfix.html
+    COMMAND ${CMAKE_COMMAND} -S ${PROJECT_SOURCE_DIR} -B ${page_build}
+      -DCMAKE_TOOLCHAIN_FILE=${PRCFIX_EMSCRIPTEN_TOOLCHAIN}
+      -DCMAKE_BUILD_TYPE=Release -DPRCFIX_TESTS=OFF
+    COMMAND ${CMAKE_COMMAND} --build ${page_build} --target page
+    DEPENDS ${page_inputs}
+    COMMENT "Building prcfix.html with emscripten")
+  add_custom_target(page ALL DEPENDS ${page_build}/prcfix.html)
+  install(FILES ${page_build}/prcfix.html DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
   set(CPACK_PACKAGE_CHECKSUM SHA256)

@@ -7,7 +7,11 @@ The style, the module's loader and the scripts go inline, the WebAssembly
 inside a script as base64, and the page's policy gets the hash of each
 inline piece, so that nothing else can run or load.
 
-usage: assemble.py SOURCE_DIR LOADER_JS WASM OUT_HTML
+The favicon goes inline too, as a data URL, so that the page shows it
+opened from disk; the offline worker is written beside the page with the
+page's hash in its cache's name.
+
+usage: assemble.py SOURCE_DIR LOADER_JS WASM OUT_DIR
 """
 import base64
 import hashlib
@@ -49,7 +53,7 @@ def inline(tag, text):
 
 def main():
     source, loader, wasm, out = sys.argv[1:5]
-    source = pathlib.Path(source)
+    source, out = pathlib.Path(source), pathlib.Path(out)
     generated = {
         "wasm.js": "export const wasmBase64 =\n    '"
         + base64.b64encode(pathlib.Path(wasm).read_bytes()).decode() + "';\n"
@@ -66,12 +70,18 @@ def main():
             f'<script type="module">\n{page_js}</script>',
         "@SCRIPT_HASHES@": f"{digest(chr(10) + loader_js)} {digest(chr(10) + page_js)}",
         "@STYLE_HASHES@": digest(chr(10) + style),
+        '<link rel="icon" href="icons/favicon.png">':
+            '<link rel="icon" href="data:image/png;base64,'
+            + base64.b64encode((source / "icons" / "favicon.png").read_bytes()).decode() + '">',
     }
     for old, new in pieces.items():
         if html.count(old) != 1:
             sys.exit(f"assemble: index.html must hold {old} once")
         html = html.replace(old, new)
-    pathlib.Path(out).write_text(html)
+    (out / "prcfix.html").write_text(html)
+    worker = (source / "sw.js").read_text()
+    page_hash = hashlib.sha256(html.encode()).hexdigest()[:16]
+    (out / "sw.js").write_text(worker.replace("@PAGE_HASH@", page_hash))
 
 
 main()

@@ -266,6 +266,20 @@ document.addEventListener('drop', event => {
     take(Array.from(event.dataTransfer.files, file => ({ name: file.name, file })));
 });
 
+// Served over http(s), the page can be installed and works offline after
+// one visit. Opened from disk it has neither, and needs neither.
+function offerInstall() {
+    if (!/^https?:$/.test(location.protocol))
+        return;
+    const manifest = document.createElement('link');
+    manifest.rel = 'manifest';
+    manifest.href = 'manifest.webmanifest';
+    document.head.append(manifest);
+    if ('serviceWorker' in navigator)
+        navigator.serviceWorker.register('sw.js').catch(() => {});
+}
+
+offerInstall();
 loadRunner().then(() => {
     chooser.disabled = false;
     input.disabled = false;

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Makes the release zip of this build as `--target package` does, unpacks
 # it as a Windows user would and checks what is in it: prcfix.exe at the
-# top (the one built here), LICENSE and README.txt with CRLF line ends, and
+# top (the one built here), the page, LICENSE and README.txt with CRLF line
+# ends, and
 # beside the zip a .sha256 file that verifies it.
 #
 # usage: release_zip_test.sh BUILD_DIR PRCFIX_EXE WORK_DIR
@@ -20,11 +21,15 @@ zip=$(ls "$work"/prcfix-*-win*.zip 2>/dev/null | head -1)
 [ -n "$zip" ]
 check $? "the zip is named prcfix-<version>-win32/win64.zip"
 
-[ "$(cd "$work" && unzip -Z1 "$zip" | sort | tr '\n' ' ')" = "LICENSE README.txt prcfix.exe " ]
-check $? "the zip holds prcfix.exe, LICENSE and README.txt at the top, nothing else"
+[ "$(cd "$work" && unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')" = "LICENSE README.txt prcfix.exe prcfix.html " ]
+check $? "the zip holds prcfix.exe, prcfix.html, LICENSE and README.txt at the top, nothing else"
 (cd "$work/unpacked" && unzip -q "$zip")
 cmp -s "$work/unpacked/prcfix.exe" "$exe"
 check $? "its prcfix.exe is the one built"
+cmp -s "$work/unpacked/prcfix.html" "$build/page/prcfix.html"
+check $? "its prcfix.html is the page built beside it"
+grep -q 'prcfix.html' "$work/unpacked/README.txt"
+check $? "README.txt points to the page"
 crlf_only "$work/unpacked/README.txt" && crlf_only "$work/unpacked/LICENSE"
 check $? "README.txt and LICENSE have CRLF line ends"
 grep -q 'errorlevel' "$work/unpacked/README.txt" && grep -q 'Open File\.\.\.' "$work/unpacked/README.txt"
