@@ -285,6 +285,8 @@ loadRunner().then(() => {
     input.disabled = false;
     progress.textContent = 'Ready.';
     document.body.dataset.state = 'ready';
+    // How long the page took to become usable, for anyone who measures it.
+    performance.mark('prcfix-ready');
 }, error => {
     progress.textContent = `This browser cannot run prcfix here: ${error.message || error}`;
     document.body.dataset.state = 'broken';

@@ -24,7 +24,7 @@ def wait(driver, script, seconds, *args):
 
 
 @contextlib.contextmanager
-def open_browser(engine, downloads, performance_log=False):
+def open_browser(engine, downloads, performance_log=False, browser_log=False):
     from selenium import webdriver
     profile = tempfile.mkdtemp(prefix=f"prcfix-{engine}-")
     xvfb = None
@@ -39,8 +39,13 @@ def open_browser(engine, downloads, performance_log=False):
                 "download.prompt_for_download": False,
                 "profile.default_content_setting_values.automatic_downloads": 1,
             })
+            logs = {}
             if performance_log:
-                options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
+                logs["performance"] = "ALL"
+            if browser_log:
+                logs["browser"] = "ALL"
+            if logs:
+                options.set_capability("goog:loggingPrefs", logs)
             from selenium.webdriver.chrome.service import Service
             service = Service(executable_path="/usr/bin/chromedriver")
             driver = webdriver.Chrome(options=options, service=service)
