@@ -24,7 +24,8 @@ def wait(driver, script, seconds, *args):
 
 
 @contextlib.contextmanager
-def open_browser(engine, downloads, performance_log=False, browser_log=False):
+def open_browser(engine, downloads, performance_log=False, browser_log=False,
+                 gtk_theme=None):
     from selenium import webdriver
     profile = tempfile.mkdtemp(prefix=f"prcfix-{engine}-")
     xvfb = None
@@ -55,6 +56,8 @@ def open_browser(engine, downloads, performance_log=False, browser_log=False):
                                      "-nolisten", "tcp"], stderr=subprocess.DEVNULL)
             time.sleep(1)
             os.environ["DISPLAY"] = f":{display}"
+            if gtk_theme:
+                os.environ["GTK_THEME"] = gtk_theme
             options = webdriver.WebKitGTKOptions()
             options.binary_location = MINIBROWSER
             options.add_argument("--automation")
