@@ -2,7 +2,6 @@
 // bytes before and after. It only reads them: the fix-up itself is the
 // module's.
 import { showBytes } from './names.js';
-import { limits } from './runner.js';
 
 const nameSize = 32;
 const attributesLow = 33;
@@ -47,8 +46,8 @@ export function describeChanges(before, after) {
     ];
 }
 
-// Why a run with status 1 failed, in plain words.
-export function describeFailure(run, nameBytes, before) {
+// Why a run with status 1 failed, in plain words; limits are the runner's.
+export function describeFailure(run, nameBytes, before, limits) {
     if (nameBytes.length >= limits.pathCapacity)
         return `its name is ${nameBytes.length} characters long, longer than the ${limits.pathCapacity - 1} prcfix can take`;
     if (before.length < limits.headerBlockSize)

@@ -2,7 +2,7 @@
 // turn, writes back what it fixed and reports every file on its own line.
 import { describeChanges, describeFailure } from './describe.js';
 import { nameBytes } from './names.js';
-import { limits, loadRunner, runPrcfix } from './runner.js';
+import { loadRunner, runLimits, runPrcfix } from './runner.js';
 
 const chooser = document.getElementById('choose');
 const input = document.getElementById('files');
@@ -22,16 +22,32 @@ function take(items) {
         queue = queue.then(() => runBatch(items));
 }
 
+// Files are read a few ahead of the one being fixed, so that the browser's
+// reading overlaps the runs; each is still fixed, and reported, in turn.
+const readAhead = 16;
+
 async function runBatch(items) {
     document.body.dataset.state = 'working';
     const counts = { fixed: 0, unchanged: 0, failed: 0 };
+    const limits = await runLimits();
+    const reads = [];
+    const readNext = () => {
+        if (reads.length < items.length)
+            reads.push(readOne(items[reads.length], limits).catch(error => ({ error })));
+    };
+    for (let i = 0; i < readAhead; i++)
+        readNext();
     for (const [index, item] of items.entries()) {
         progress.textContent = `Fixing ${index + 1} of ${items.length}…`;
+        const read = await reads[index];
+        readNext();
         const line = document.createElement('li');
         report.append(line);
         let result;
         try {
-            result = await fixOne(item, line);
+            if (read.error)
+                throw read.error;
+            result = await fixOne(item, read, limits, line);
         } catch (error) {
             result = failed(line, item.name, `something went wrong: ${error.message || error}`);
         }
@@ -44,19 +60,28 @@ async function runBatch(items) {
 }
 
 // One file: { name, file } from the input, or { name, handle } that can be
-// written in place.
-async function fixOne(item, line) {
+// written in place. Reads the part of it a run can reach, and no more.
+async function readOne(item, limits) {
     if (item.folder)
-        return failed(line, item.name, 'Not taken: it is a folder, not a file.');
+        return {};
     const file = item.file || await item.handle.getFile();
     const name = nameBytes(file.name);
     if (!name.bytes)
+        return { file, name };
+    // A slice is a new blob for the browser to keep: only made when the
+    // file goes on past the reach.
+    const start = file.size > limits.reach ? file.slice(0, limits.reach) : file;
+    return { file, name, before: new Uint8Array(await start.arrayBuffer()) };
+}
+
+async function fixOne(item, { file, name, before }, limits, line) {
+    if (item.folder)
+        return failed(line, item.name, 'Not taken: it is a folder, not a file.');
+    if (!name.bytes)
         return failed(line, file.name, `Not fixed, and left untouched: ${name.why}.`);
-    // Only the part a run can reach is read; the rest stays where it is.
-    const before = new Uint8Array(await file.slice(0, limits.reach).arrayBuffer());
     const run = await runPrcfix(name.bytes, before);
     if (run.status !== 0)
-        return failed(line, file.name, `Not fixed, and left untouched: ${describeFailure(run, name.bytes, before)}.`);
+        return failed(line, file.name, `Not fixed, and left untouched: ${describeFailure(run, name.bytes, before, limits)}.`);
     const span = changedSpan(before, run.after);
     if (span === null) {
         heading(line, 'unchanged', file.name, 'already fixed');
@@ -65,7 +90,8 @@ async function fixOne(item, line) {
     heading(line, 'fixed', file.name, 'fixed');
     changesList(line, describeChanges(before, run.after));
     // The fixed file: the fixed start followed by the untouched rest.
-    const fixed = new Blob([run.after, file.slice(run.after.length)], { type: 'application/octet-stream' });
+    const parts = file.size > run.after.length ? [run.after, file.slice(run.after.length)] : [run.after];
+    const fixed = new Blob(parts, { type: 'application/octet-stream' });
     const result = { name: file.name, outcome: 'fixed', written: 'download', fixed };
     if (item.handle) {
         const write = () => writeInPlace(item.handle, file, run.after, span);

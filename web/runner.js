@@ -5,18 +5,24 @@ import { wasmBase64 } from './wasm.js';
 
 let compiled = null;
 
-// What the module says about the runs it makes: how many bytes a run can
-// reach, the fewest a database has, and the longest path it takes.
-export const limits = {};
+let limits = null;
 
 // Compiles the module once; every run then gets a fresh instance of it.
 export async function loadRunner() {
     const bytes = Uint8Array.from(atob(wasmBase64), c => c.charCodeAt(0));
     compiled = await WebAssembly.compile(bytes);
-    const module = await instantiate([]);
-    limits.reach = module._prcfix_reach();
-    limits.headerBlockSize = module._prcfix_header_block_size();
-    limits.pathCapacity = module._prcfix_path_capacity();
+}
+
+// What the module says about the runs it makes: how many bytes a run can
+// reach, the fewest a database has, and the longest path it takes. Asked
+// once, when the first file comes, so that the page is ready sooner.
+export function runLimits() {
+    limits = limits || instantiate([]).then(module => ({
+        reach: module._prcfix_reach(),
+        headerBlockSize: module._prcfix_header_block_size(),
+        pathCapacity: module._prcfix_path_capacity(),
+    }));
+    return limits;
 }
 
 function instantiate(errors) {
@@ -33,12 +39,21 @@ function instantiate(errors) {
     });
 }
 
+// An instance made while the page waits for something else, so that the
+// next file's run need not wait for one. Each instance serves one run only.
+let spare = null;
+
+function freshInstance() {
+    const errors = [];
+    return instantiate(errors).then(module => ({ module, errors }));
+}
+
 // One run of prcfix given the path nameBytes, on a copy of before (the
 // start of the file) in the module's memory. Returns the run's status, the
 // bytes it left (for status 0) and what it said on standard error.
 export async function runPrcfix(nameBytes, before) {
-    const errors = [];
-    const module = await instantiate(errors);
+    const { module, errors } = await (spare || freshInstance());
+    spare = freshInstance();
     // A folder of the run's own, so that no name meets the module's own
     // folders (/tmp, /dev, ...).
     module.FS.mkdir('/work');

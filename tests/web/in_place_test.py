@@ -10,7 +10,8 @@ downloaded fixed instead, and nothing else downloaded; a fetch from the page blo
 policy and never seen by a server listening on this machine; and no network
 request at all while the page fixes files.
 
-usage: in_place_test.py PAGE PRCFIX MAKE_PAGE_CASES WORK
+usage: in_place_test.py SITE_DIR PRCFIX MAKE_PAGE_CASES WORK
+SITE_DIR holds prcfix.html and the files served beside it.
 """
 import base64
 import http.server
@@ -90,17 +91,24 @@ fetch(url).then(() => 'fetched', error => 'blocked: ' + error)
 """
 
 
+SITE = {"/prcfix.html": "text/html; charset=utf-8", "/sw.js": "text/javascript",
+        "/manifest.webmanifest": "application/manifest+json",
+        "/icons/favicon.png": "image/png", "/icons/icon-192.png": "image/png",
+        "/icons/icon-512.png": "image/png", "/icons/icon-maskable-512.png": "image/png"}
+
+
 class Counting(http.server.BaseHTTPRequestHandler):
-    """Serves the page, and notes every other request."""
-    page = b""
+    """Serves the page and its own files, and notes every other request."""
+    site = None
     seen = []
 
     def do_GET(self):
-        if self.path == "/prcfix.html":
+        if self.path in SITE:
+            body = (Counting.site / self.path[1:]).read_bytes()
             self.send_response(200)
-            self.send_header("Content-Type", "text/html; charset=utf-8")
+            self.send_header("Content-Type", SITE[self.path])
             self.end_headers()
-            self.wfile.write(Counting.page)
+            self.wfile.write(body)
             return
         Counting.seen.append(self.path)
         self.send_response(404)
@@ -120,7 +128,7 @@ def native_fix(kinds, kind, name, prcfix, work):
 
 
 def main():
-    page, prcfix, make_cases, work = sys.argv[1:5]
+    site, prcfix, make_cases, work = sys.argv[1:5]
     work = pathlib.Path(work)
     shutil.rmtree(work, ignore_errors=True)
     kinds = work / "kinds"
@@ -140,7 +148,7 @@ def main():
              ("ask", "Green.prc", typical, fixed_green, "fixed"),
              ("refused", "Red.prc", typical, typical, "fixed")]
 
-    Counting.page = pathlib.Path(page).read_bytes()
+    Counting.site = pathlib.Path(site)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Counting)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     url = f"http://127.0.0.1:{server.server_address[1]}/"
