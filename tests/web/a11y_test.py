@@ -8,15 +8,13 @@ and screenshots at 390x844 and 1280x800 are kept.
 
 usage: a11y_test.py ENGINE PAGE PRCFIX MAKE_PAGE_CASES WORK SHOT_DIR
 """
-import json
-import os
 import pathlib
 import shutil
-import subprocess
 import sys
 
 sys.path.insert(0, str(pathlib.Path(__file__).parent))
 import browsers  # noqa: E402
+import page_cases  # noqa: E402
 
 HERE = pathlib.Path(__file__).parent
 READY = "return document.body.dataset.state === 'ready'"
@@ -31,17 +29,12 @@ axe.run(document, { runOnly: { type: 'tag', values: ['wcag2a', 'wcag2aa', 'wcag2
 
 def batch_files(work, prcfix, make_cases):
     """A batch with a line of every kind: fixed, failed, already fixed."""
-    kinds = work / "kinds"
-    kinds.mkdir(parents=True)
-    subprocess.run([make_cases, str(kinds), "1", "0"], check=True)
+    kinds = page_cases.make_kinds(make_cases, work)
     given = work / "given"
     given.mkdir()
-    done = work / "done"
-    done.mkdir()
-    shutil.copy(kinds / "typical", done / "Done.prc")
-    subprocess.run([prcfix, "Done.prc"], cwd=done, check=True)
+    page_cases.native_run(prcfix, (kinds / "typical").read_bytes(), "Done.prc", work / "done")
     files = {"Blue.prc": kinds / "typical", "Broken.prc": kinds / "broken-list",
-             "Done.prc": done / "Done.prc", "Short.prc": kinds / "79-bytes",
+             "Done.prc": work / "done" / "Done.prc", "Short.prc": kinds / "79-bytes",
              "Łódź.prc": kinds / "typical",
              "StatusBarResources.prc": kinds / "typical"}
     for name, source in files.items():
@@ -119,7 +112,6 @@ def reflow(driver, url, paths, shots):
 def main():
     engine, page, prcfix, make_cases, work, shots = sys.argv[1:7]
     work, shots = pathlib.Path(work), pathlib.Path(shots)
-    shutil.rmtree(work, ignore_errors=True)
     paths = batch_files(work, prcfix, make_cases)
     url = pathlib.Path(page).resolve().as_uri()
     downloads = work / "downloads"

@@ -17,13 +17,12 @@ import base64
 import http.server
 import json
 import pathlib
-import shutil
-import subprocess
 import sys
 import threading
 
 sys.path.insert(0, str(pathlib.Path(__file__).parent))
 import browsers  # noqa: E402
+import page_cases  # noqa: E402
 
 PUT_FILES = """
 const [files, done] = [arguments[0], arguments[arguments.length - 1]];
@@ -118,28 +117,20 @@ class Counting(http.server.BaseHTTPRequestHandler):
         pass
 
 
-def native_fix(kinds, kind, name, prcfix, work):
-    """What the native prcfix makes of a kind of database under name."""
-    folder = work / f"native-{kind}-{name}"
-    folder.mkdir()
-    shutil.copy(kinds / kind, folder / name)
-    subprocess.run([prcfix, name], cwd=folder)
-    return (folder / name).read_bytes()
-
-
 def main():
     site, prcfix, make_cases, work = sys.argv[1:5]
     work = pathlib.Path(work)
-    shutil.rmtree(work, ignore_errors=True)
-    kinds = work / "kinds"
-    kinds.mkdir(parents=True)
-    subprocess.run([make_cases, str(kinds), "1", "0"], check=True)
+    kinds = page_cases.make_kinds(make_cases, work)
     typical = (kinds / "typical").read_bytes()
     broken = (kinds / "broken-list").read_bytes()
-    fixed_blue = native_fix(kinds, "typical", "Blue.prc", prcfix, work)
+
+    def native_fix(name):
+        return page_cases.native_run(prcfix, typical, name, work / "native" / name)[1]
+
+    fixed_blue = native_fix("Blue.prc")
     # (folder, name, bytes before, bytes after, outcome)
-    fixed_red = native_fix(kinds, "typical", "Red.prc", prcfix, work)
-    fixed_green = native_fix(kinds, "typical", "Green.prc", prcfix, work)
+    fixed_red = native_fix("Red.prc")
+    fixed_green = native_fix("Green.prc")
     # Asked on a click, and so written when its button is clicked; refused,
     # and so left as it was in place and downloaded.
     files = [("fixed", "Blue.prc", typical, fixed_blue, "fixed"),

@@ -14,12 +14,12 @@ import functools
 import http.server
 import pathlib
 import shutil
-import subprocess
 import sys
 import threading
 
 sys.path.insert(0, str(pathlib.Path(__file__).parent))
 import browsers  # noqa: E402
+import page_cases  # noqa: E402
 
 HERE = pathlib.Path(__file__).parent
 READY = "return document.body.dataset.state === 'ready'"
@@ -33,23 +33,17 @@ class Quiet(http.server.SimpleHTTPRequestHandler):
 def main():
     site, prcfix, make_cases, work = sys.argv[1:5]
     work = pathlib.Path(work)
-    shutil.rmtree(work, ignore_errors=True)
+    kinds = page_cases.make_kinds(make_cases, work)
     served = work / "site"
-    served.mkdir(parents=True)
+    served.mkdir()
     for name in ["prcfix.html", "sw.js", "manifest.webmanifest"]:
         shutil.copy(pathlib.Path(site) / name, served / name)
     shutil.copytree(pathlib.Path(site) / "icons", served / "icons")
-    kinds = work / "kinds"
-    kinds.mkdir()
-    subprocess.run([make_cases, str(kinds), "1", "0"], check=True)
     given = work / "given"
     given.mkdir()
     shutil.copy(kinds / "typical", given / "Blue.prc")
-    native = work / "native"
-    native.mkdir()
-    shutil.copy(kinds / "typical", native / "Blue.prc")
-    subprocess.run([prcfix, "Blue.prc"], cwd=native, check=True)
-    expected = (native / "Blue.prc").read_bytes()
+    _, expected = page_cases.native_run(prcfix, (kinds / "typical").read_bytes(),
+                                        "Blue.prc", work / "native")
 
     server = http.server.ThreadingHTTPServer(
         ("127.0.0.1", 0), functools.partial(Quiet, directory=str(served)))

@@ -118,26 +118,43 @@ def prepare(work, kinds_dir, prcfix, random_count=30, seed=20261211):
     return batches
 
 
+def make_kinds(make_cases, work, random_count=0, seed=1):
+    """A new work folder with the databases the cases are made of, one
+    file per kind, in work/kinds. Returns that folder."""
+    work = pathlib.Path(work)
+    shutil.rmtree(work, ignore_errors=True)
+    kinds = work / "kinds"
+    kinds.mkdir(parents=True)
+    subprocess.run([make_cases, str(kinds), str(seed), str(random_count)], check=True)
+    return kinds
+
+
+def native_run(prcfix, before, name, folder):
+    """The status and the bytes the native prcfix leaves of a file holding
+    before, given as the path name (bytes or text) in folder."""
+    folder = pathlib.Path(folder)
+    folder.mkdir(parents=True, exist_ok=True)
+    path = os.path.join(os.fsencode(folder), os.fsencode(name))
+    with open(path, "wb") as out:
+        out.write(before)
+    status = subprocess.run([prcfix, os.fsencode(name)], cwd=folder,
+                            stderr=subprocess.DEVNULL).returncode
+    with open(path, "rb") as done:
+        return status, done.read()
+
+
 def _fix_copy(kinds, kind, base, prcfix):
     """A copy of a kind of database as prcfix leaves it for the base name."""
-    work = kinds / f"{kind}-fixed-as-{base}.d"
-    work.mkdir()
-    shutil.copy(kinds / kind, work / f"{base}.prc")
-    subprocess.run([prcfix, f"{base}.prc"], cwd=work, check=True)
-    shutil.move(work / f"{base}.prc", kinds / f"{kind}-fixed-as-{base}")
-    work.rmdir()
+    _, after = native_run(prcfix, (kinds / kind).read_bytes(), f"{base}.prc",
+                          kinds / f"{kind}-fixed-as-{base}.d")
+    (kinds / f"{kind}-fixed-as-{base}").write_bytes(after)
 
 
 def _expected(native, name, before, prcfix):
     encoded = windows_1252(name)
     if encoded is None or 0 in encoded:
         return dict(outcome="failed", after=None, reason="Windows-1252")
-    path = os.path.join(os.fsencode(native), encoded)
-    with open(path, "wb") as out:
-        out.write(before)
-    status = subprocess.run([prcfix, encoded], cwd=native,
-                            stderr=subprocess.DEVNULL).returncode
-    after = pathlib.Path(os.fsdecode(path)).read_bytes()
+    status, after = native_run(prcfix, before, encoded, native)
     if status != 0:
         if len(before) < 80:
             reason = "not a Palm database"

@@ -8,9 +8,7 @@ ENGINE is chromium, firefox or webkit.
 """
 import base64
 import json
-import os
 import pathlib
-import shutil
 import subprocess
 import sys
 import time
@@ -71,11 +69,8 @@ def main():
     engine, page, prcfix, make_cases, work = sys.argv[1:6]
     screenshot = sys.argv[6] if len(sys.argv) > 6 else None
     work = pathlib.Path(work)
-    shutil.rmtree(work, ignore_errors=True)
-    kinds = work / "kinds"
-    kinds.mkdir(parents=True)
     random_count = 30
-    subprocess.run([make_cases, str(kinds), "20261211", str(random_count)], check=True)
+    kinds = page_cases.make_kinds(make_cases, work, random_count, 20261211)
     batches = page_cases.prepare(work, kinds, prcfix, random_count)
     downloads = work / "downloads"
     downloads.mkdir()
