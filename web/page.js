@@ -45,9 +45,9 @@ async function runBatch(items) {
         report.append(line);
         let result;
         try {
-            if (read.error)
-                throw read.error;
-            result = await fixOne(item, read, limits, line);
+            result = read.error
+                ? failed(line, item.name, `Not fixed, and left untouched: it could not be read (${read.error.message || read.error}).`)
+                : await fixOne(item, read, limits, line);
         } catch (error) {
             result = failed(line, item.name, `something went wrong: ${error.message || error}`);
         }

@@ -6,7 +6,8 @@ The handles are those of files in the origin-private file system of the page, se
 handed to the page's own chooser code in place of the picker's. Checks: a
 file fixed in place, a broken file and an already fixed one left byte for
 byte as they were, a file whose write is refused left as it was and
-downloaded fixed instead, and nothing else downloaded; a fetch from the page blocked by its
+downloaded fixed instead, one gone before it is read reported as not
+read, and nothing else downloaded; a fetch from the page blocked by its
 policy and never seen by a server listening on this machine; and no network
 request at all while the page fixes files.
 
@@ -58,6 +59,11 @@ const [files, done] = [arguments[0], arguments[arguments.length - 1]];
         queryPermission: async () => 'prompt',
         requestPermission: async () => 'denied',
         createWritable: () => Promise.reject(new DOMException('refused', 'NotAllowedError')),
+    });
+    // And one more that is gone by the time the page reads it.
+    handles.push({
+        kind: 'file', name: 'Gone.prc',
+        getFile: () => Promise.reject(new DOMException('It is gone.', 'NotFoundError')),
     });
     window.showOpenFilePicker = async () => handles;
     return 'ok';
@@ -161,7 +167,7 @@ def main():
         # Clicked from a script, so that the run has no user activation.
         driver.execute_script("document.getElementById('choose').click()")
         browsers.wait(driver, "return document.body.dataset.state === 'ready' && "
-                      "window.prcfixTest.results.length >= arguments[0]", 60, len(files))
+                      "window.prcfixTest.results.length >= arguments[0]", 60, len(files) + 1)
         # The refused file is offered, not downloaded unasked: take the offer.
         driver.find_element("link text", "Download the fixed Red.prc").click()
         driver.find_element("xpath", "//button[text()='Write it in place']").click()
@@ -169,6 +175,9 @@ def main():
                       " document).iterateNext()", 10)
         requests = [json.loads(entry["message"])["message"] for entry in driver.get_log("performance")]
         results = driver.execute_script("return window.prcfixTest.results")
+        gone = driver.execute_script("return document.querySelector('#report li:last-child').textContent")
+        if results[-1]["outcome"] != "failed" or "could not be read" not in gone:
+            faults.append(f"a file gone before it was read: {results[-1]['outcome']}, {gone!r}")
         after = driver.execute_async_script(READ_FILES, [[f[0], f[1]] for f in files])
         for (folder, name, _, want, outcome), result, got in zip(files, results, after):
             where = f"{folder}/{name}"
