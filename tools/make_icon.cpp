@@ -205,13 +205,11 @@ bool is_png(const Bytes &bytes)
     return bytes.size() > 8 && std::memcmp(bytes.data(), "\x89PNG", 4) == 0;
 }
 
-const int ico_sizes[] = {16, 32, 48, 256};
-
 Bytes icon_file()
 {
-    const int *sizes = ico_sizes;
+    const int sizes[] = {16, 32, 48, 256};
     std::vector<Bytes> images;
-    for (int size : ico_sizes) {
+    for (int size : sizes) {
         Bytes pixels = draw(size);
         images.push_back(size == 256 ? encode_png(pixels, size)
                                      : bitmap_image(pixels, size));
@@ -295,14 +293,14 @@ int write_all(const std::string &ico, const std::string &web_dir)
 int check_all(const std::string &ico, const std::string &web_dir)
 {
     int faults = 0;
+    Bytes made = icon_file();
     Bytes tracked;
-    std::vector<Bytes> want = ico_images(icon_file());
+    std::vector<Bytes> want = ico_images(made);
     std::vector<Bytes> have;
     if (load_image(ico.c_str(), tracked))
         have = ico_images(tracked);
     // The directory's sizes and depths, then each image's pixels; where an
     // image is stored, and how long it is, may differ.
-    Bytes made = icon_file();
     bool same = want.size() == have.size();
     for (std::size_t i = 0; same && i < want.size(); ++i)
         same = std::memcmp(&made[6 + 16 * i], &tracked[6 + 16 * i], 8) == 0 &&
