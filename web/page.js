@@ -96,20 +96,26 @@ async function fixOne(item, { file, name, before }, limits, line) {
     if (item.handle) {
         const write = () => writeInPlace(item.handle, file, run.after, span);
         const refusal = await write();
-        if (refusal === null) {
-            note(line, 'Written in place.');
-            return { ...result, written: 'in place' };
-        }
         if (refusal === askOnClick) {
             // Permission to write can only be asked for on a click.
             offerWriteInPlace(line, write);
             offerDownload(line, file.name, fixed, false);
             return { ...result, written: 'offered' };
         }
-        note(line, `It could not be written in place: ${refusal}. Download it instead.`);
+        note(line, inPlaceNote(refusal));
+        if (refusal === null)
+            return { ...result, written: 'in place' };
     }
     offerDownload(line, file.name, fixed, !item.handle);
     return result;
+}
+
+// What the report says of a write in place, given why it was refused (or
+// null when it was done).
+function inPlaceNote(refusal) {
+    return refusal === null
+        ? 'Written in place.'
+        : `It could not be written in place: ${refusal}. Download it instead.`;
 }
 
 // What writeInPlace returns when it may only ask for permission on a click.
@@ -179,9 +185,7 @@ function offerWriteInPlace(line, write) {
         button.disabled = true;
         const refusal = await write();
         const paragraph = document.createElement('p');
-        paragraph.textContent = refusal === null
-            ? 'Written in place.'
-            : `It could not be written in place: ${refusal}. Download it instead.`;
+        paragraph.textContent = inPlaceNote(refusal);
         button.replaceWith(paragraph);
     });
     line.append(button);
