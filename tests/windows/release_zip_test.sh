@@ -2,8 +2,7 @@
 # Makes the release zip of this build as `--target package` does, unpacks
 # it as a Windows user would and checks what is in it: prcfix.exe at the
 # top (the one built here), the page, LICENSE and README.txt with CRLF line
-# ends, and
-# beside the zip a .sha256 file that verifies it.
+# ends, and beside the zip a .sha256 file that verifies it.
 #
 # usage: release_zip_test.sh BUILD_DIR PRCFIX_EXE WORK_DIR
 set -u
