@@ -1,7 +1,7 @@
-// The page's way in. The page puts one file in the module's in-memory file
-// system, under the path its name's bytes decode to here, and asks for one
-// run on it, just as the command line would be given that path. Each file
-// gets a fresh instance, so nothing of one run can reach the next.
+// The page's way in. The page holds one file, named by its name's bytes,
+// and asks for one run on that name, just as the command line would be
+// given that path. Before each run the page puts the module's state back
+// as it was before the first, so nothing of one run can reach the next.
 #include "pdb/layout.h"
 #include "run/entry.h"
 
@@ -10,8 +10,8 @@
 extern "C" {
 
 // One run on path, a zero-terminated name in the module's memory. Returns
-// the run's exit status; a run that fails inside the resource list ends
-// the instance instead, and the page reads the status from that exit.
+// the run's exit status; a run that fails inside the resource list exits
+// instead, and the page reads the status from that exit.
 EMSCRIPTEN_KEEPALIVE int prcfix_run(char *path)
 {
     static char program[] = "prcfix";

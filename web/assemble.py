@@ -3,18 +3,24 @@
 
 The page's modules are joined in the order their imports need, each once,
 without their import lines and export keywords (their names do not meet).
-The style, the module's loader and the scripts go inline, the WebAssembly
-inside a script as base64, and the page's policy gets the hash of each
-inline piece, so that nothing else can run or load.
+The style and the script go inline, the WebAssembly inside the script as
+base64, and the page's policy gets the hash of each inline piece, so that
+nothing else can run or load.
+
+The zip library comes from npm, as the lock file pins it: its module is
+wrapped in a function of its own, so that its short names meet nothing,
+with its licence beside it in the page. The modules, with the generated
+ones, are also written to OUT_DIR/modules/ for tests that import them.
 
 The favicon goes inline too, as a data URL, so that the page shows it
 opened from disk; the offline worker is written beside the page with the
 page's hash in its cache's name.
 
-usage: assemble.py SOURCE_DIR LOADER_JS WASM OUT_DIR
+usage: assemble.py SOURCE_DIR WASM CLIENT_ZIP_DIR OUT_DIR
 """
 import base64
 import hashlib
+import json
 import pathlib
 import re
 import sys
@@ -41,6 +47,26 @@ def join_modules(source, entry, generated):
     return "\n".join(order)
 
 
+LIBRARY_EXPORT = re.compile(r"\bexport\s*\{([^}]*)\};?\s*$")
+
+
+def library_module(package):
+    """The npm package's module as one of the page's: its code inside a
+    function, whose result holds what the package exports."""
+    code = (package / "index.js").read_text()
+    exported = LIBRARY_EXPORT.search(code)
+    if not exported:
+        sys.exit(f"assemble: {package}/index.js does not end in one export list")
+    pairs = [item.split(" as ") for item in exported.group(1).split(",")]
+    names = [pair[-1].strip() for pair in pairs]
+    result = ", ".join(f"{pair[-1].strip()}: {pair[0].strip()}" for pair in pairs)
+    meta = json.loads((package / "package.json").read_text())
+    licence = next(package.glob("LICENSE*")).read_text().replace("*/", "* /")
+    return (f"/* {meta['name']} {meta['version']}, from npm.\n\n{licence}*/\n"
+            f"export const {{ {', '.join(names)} }} = (() => {{\n"
+            f"{code[:exported.start()]}\nreturn {{ {result} }};\n}})();\n")
+
+
 def digest(text):
     return "'sha256-" + base64.b64encode(hashlib.sha256(text.encode()).digest()).decode() + "'"
 
@@ -52,23 +78,28 @@ def inline(tag, text):
 
 
 def main():
-    source, loader, wasm, out = sys.argv[1:5]
+    source, wasm, client_zip, out = sys.argv[1:5]
     source, out = pathlib.Path(source), pathlib.Path(out)
     generated = {
         "wasm.js": "export const wasmBase64 =\n    '"
-        + base64.b64encode(pathlib.Path(wasm).read_bytes()).decode() + "';\n"
+        + base64.b64encode(pathlib.Path(wasm).read_bytes()).decode() + "';\n",
+        "client-zip.js": library_module(pathlib.Path(client_zip)),
     }
     style = inline("style", (source / "style.css").read_text())
-    loader_js = inline("script", pathlib.Path(loader).read_text())
     page_js = inline("script", join_modules(source, "page.js", generated))
+    modules = out / "modules"
+    modules.mkdir(exist_ok=True)
+    for module in sorted(source.glob("*.js")):
+        (modules / module.name).write_text(module.read_text())
+    for name, text in generated.items():
+        (modules / name).write_text(text)
 
     html = (source / "index.html").read_text()
     pieces = {
         '<link rel="stylesheet" href="style.css">': f"<style>\n{style}</style>",
-        '<script src="prcfix_web.js"></script>': f"<script>\n{loader_js}</script>",
         '<script type="module" src="page.js"></script>':
             f'<script type="module">\n{page_js}</script>',
-        "@SCRIPT_HASHES@": f"{digest(chr(10) + loader_js)} {digest(chr(10) + page_js)}",
+        "@SCRIPT_HASHES@": digest(chr(10) + page_js),
         "@STYLE_HASHES@": digest(chr(10) + style),
         '<link rel="icon" href="icons/favicon.png">':
             '<link rel="icon" href="data:image/png;base64,'

@@ -1,13 +1,18 @@
 // The page: takes files from the chooser or a drop, runs prcfix on each in
 // turn, writes back what it fixed and reports every file on its own line.
+// What cannot be written back goes by download: one file under its own
+// name, two or more together in one zip.
 import { describeChanges, describeFailure } from './describe.js';
 import { nameBytes } from './names.js';
+import { readAhead } from './reading.js';
+import {
+    batchSummary, changesList, fileLink, flushReport, heading, newLine, note, showProgress, startDownload,
+} from './report.js';
 import { loadRunner, runLimits, runPrcfix } from './runner.js';
+import { zipOf, memberNames, zipName } from './zip.js';
 
 const chooser = document.getElementById('choose');
 const input = document.getElementById('files');
-const progress = document.getElementById('progress');
-const report = document.getElementById('report');
 
 const pickerTypes = [{
     description: 'Palm database',
@@ -22,64 +27,70 @@ function take(items) {
         queue = queue.then(() => runBatch(items));
 }
 
-// Files are read a few ahead of the one being fixed, so that the browser's
-// reading overlaps the runs; each is still fixed, and reported, in turn.
-const readAhead = 16;
-
 async function runBatch(items) {
     document.body.dataset.state = 'working';
     const counts = { fixed: 0, unchanged: 0, failed: 0 };
-    const limits = await runLimits();
-    const reads = [];
-    const readNext = () => {
-        if (reads.length < items.length)
-            reads.push(readOne(items[reads.length], limits).catch(error => ({ error })));
-    };
-    for (let i = 0; i < readAhead; i++)
-        readNext();
-    for (const [index, item] of items.entries()) {
-        progress.textContent = `Fixing ${index + 1} of ${items.length}…`;
-        const read = await reads[index];
-        readNext();
-        const line = document.createElement('li');
-        report.append(line);
+    const limits = runLimits();
+    // The fixed files that have not reached their place by the end of the
+    // run: those the page must download, and those it offers.
+    const undelivered = [];
+    let index = 0;
+    for await (const read of readAhead(items, limits.reach)) {
+        const item = items[index++];
+        showProgress(`Fixing ${index} of ${items.length}…`);
+        const line = newLine();
         let result;
         try {
             result = read.error
                 ? failed(line, item.name, `Not fixed, and left untouched: it could not be read (${read.error.message || read.error}).`)
-                : await fixOne(item, read, limits, line);
+                : await fixOne(item, read, limits, line, undelivered);
         } catch (error) {
             result = failed(line, item.name, `something went wrong: ${error.message || error}`);
         }
         counts[result.outcome]++;
         document.dispatchEvent(new CustomEvent('prcfix-result', { detail: result }));
     }
-    progress.textContent = `Done: ${items.length} of ${items.length} — ` +
-        `${counts.fixed} fixed, ${counts.unchanged} already fixed, ${counts.failed} failed.`;
+    const zip = await deliver(undelivered);
+    document.dispatchEvent(new CustomEvent('prcfix-batch', { detail: zip }));
+    showProgress(`Done: ${items.length} of ${items.length} — ` +
+        `${counts.fixed} fixed, ${counts.unchanged} already fixed, ${counts.failed} failed.`);
+    flushReport();
     document.body.dataset.state = 'ready';
 }
 
-// One file: { name, file } from the input, or { name, handle } that can be
-// written in place. Reads the part of it a run can reach, and no more.
-async function readOne(item, limits) {
-    if (item.folder)
-        return {};
-    const file = item.file || await item.handle.getFile();
-    const name = nameBytes(file.name);
-    if (!name.bytes)
-        return { file, name };
-    // A slice is a new blob for the browser to keep: only made when the
-    // file goes on past the reach.
-    const start = file.size > limits.reach ? file.slice(0, limits.reach) : file;
-    return { file, name, before: new Uint8Array(await start.arrayBuffer()) };
+// A fixed file: its name, the fixed start, and the original it came from,
+// whose untouched rest follows that start.
+function fixedFile(file, after) {
+    let blob = null;
+    return {
+        name: file.name,
+        lastModified: file.lastModified,
+        // What a zip takes: the bytes alone where they are the whole file.
+        content: () => file.size > after.length ? toBlob() : after,
+        blob: () => toBlob(),
+    };
+    function toBlob() {
+        const parts = file.size > after.length ? [after, file.slice(after.length)] : [after];
+        blob = blob || new Blob(parts, { type: 'application/octet-stream' });
+        return blob;
+    }
 }
 
-async function fixOne(item, { file, name, before }, limits, line) {
+// The result the page reports for a fixed file; its blob is made only
+// when someone asks for it.
+function fixedResult(fixed, written) {
+    const result = { name: fixed.name, outcome: 'fixed', written };
+    Object.defineProperty(result, 'fixed', { enumerable: true, get: fixed.blob });
+    return result;
+}
+
+async function fixOne(item, { file, before }, limits, line, undelivered) {
     if (item.folder)
         return failed(line, item.name, 'Not taken: it is a folder, not a file.');
+    const name = nameBytes(file.name);
     if (!name.bytes)
         return failed(line, file.name, `Not fixed, and left untouched: ${name.why}.`);
-    const run = await runPrcfix(name.bytes, before);
+    const run = runPrcfix(name.bytes, before);
     if (run.status !== 0)
         return failed(line, file.name, `Not fixed, and left untouched: ${describeFailure(run, name.bytes, before, limits)}.`);
     const span = changedSpan(before, run.after);
@@ -89,25 +100,82 @@ async function fixOne(item, { file, name, before }, limits, line) {
     }
     heading(line, 'fixed', file.name, 'fixed');
     changesList(line, describeChanges(before, run.after));
-    // The fixed file: the fixed start followed by the untouched rest.
-    const parts = file.size > run.after.length ? [run.after, file.slice(run.after.length)] : [run.after];
-    const fixed = new Blob(parts, { type: 'application/octet-stream' });
-    const result = { name: file.name, outcome: 'fixed', written: 'download', fixed };
-    if (item.handle) {
-        const write = () => writeInPlace(item.handle, file, run.after, span);
-        const refusal = await write();
-        if (refusal === askOnClick) {
-            // Permission to write can only be asked for on a click.
-            offerWriteInPlace(line, write);
-            offerDownload(line, file.name, fixed, false);
-            return { ...result, written: 'offered' };
-        }
-        note(line, inPlaceNote(refusal));
-        if (refusal === null)
-            return { ...result, written: 'in place' };
+    const fixed = fixedFile(file, run.after);
+    if (!item.handle) {
+        undelivered.push({ fixed, line, place: note(line, ''), download: true });
+        line.append(ownLink(fixed));
+        return fixedResult(fixed, 'download');
     }
-    offerDownload(line, file.name, fixed, !item.handle);
-    return result;
+    const write = () => writeInPlace(item.handle, file, run.after, span);
+    const refusal = await write();
+    if (refusal === askOnClick) {
+        // Permission to write can only be asked for on a click.
+        const offer = offerWriteInPlace(line, write);
+        line.append(ownLink(fixed));
+        undelivered.push({ fixed, line, offer });
+        return fixedResult(fixed, 'offered');
+    }
+    note(line, inPlaceNote(refusal));
+    line.append(ownLink(fixed));
+    if (refusal === null)
+        return fixedResult(fixed, 'in place');
+    undelivered.push({ fixed, line });
+    return fixedResult(fixed, 'offered');
+}
+
+// Every fixed line keeps a link to its own file.
+function ownLink(fixed) {
+    const paragraph = document.createElement('p');
+    paragraph.append(fileLink(`Download the fixed ${fixed.name}`, fixed.name, fixed.blob));
+    return paragraph;
+}
+
+// Sends on the files that did not reach their place: one under its own
+// name, two or more in one zip. Only what the page could not offer in
+// place starts by itself; the rest waits for a click. Returns the zip, as
+// { name, blob }, or null.
+async function deliver(undelivered) {
+    const downloads = undelivered.filter(entry => entry.download);
+    if (undelivered.length < 2) {
+        if (downloads.length === 1) {
+            const { fixed, place } = downloads[0];
+            startDownload(fixed.name, fixed.blob());
+            place.textContent = `Its download, as ${fixed.name}, was started. If it does not arrive, use this link:`;
+        }
+        return null;
+    }
+    const name = zipName(new Date());
+    const names = memberNames(undelivered.map(entry => entry.fixed.name));
+    const blob = await zipOf(undelivered.map(({ fixed }, i) => ({
+        name: names[i], lastModified: fixed.lastModified, content: fixed.content(),
+    })));
+    undelivered.forEach(({ fixed, line, place }, i) => {
+        const text = `In the batch's zip, ${name}` +
+            (names[i] === fixed.name ? '.' : `, as ${names[i]}.`);
+        if (place)
+            place.textContent = text;
+        else
+            note(line, text);
+    });
+    const summary = batchSummary();
+    const link = fileLink(`Download ${name}`, name, () => blob);
+    if (downloads.length > 0) {
+        startDownload(name, blob);
+        summary.append(`The ${undelivered.length} fixed files are in one zip, ${name}, whose download was started. ` +
+            'If it does not arrive: ', link, '.');
+    } else {
+        summary.append(`The ${undelivered.length} fixed files not written in place are also in one zip: `, link, '.');
+    }
+    const offers = undelivered.filter(entry => entry.offer).map(entry => entry.offer);
+    if (offers.length >= 2)
+        offerWriteAll(summary, offers);
+    return { name, blob, members: names };
+}
+
+function failed(line, name, why) {
+    heading(line, 'failed', name, 'not fixed');
+    note(line, why);
+    return { name, outcome: 'failed', written: null, fixed: null };
 }
 
 // What the report says of a write in place, given why it was refused (or
@@ -175,72 +243,54 @@ async function writeInPlace(handle, read, after, span) {
     }
 }
 
-// A button that writes the fixed file in place when clicked.
+// A button that writes the fixed file in place when clicked. Returns the
+// offer: settle() makes the write, once, and tells whether it was asked
+// away from a click.
 function offerWriteInPlace(line, write) {
     const button = document.createElement('button');
     button.type = 'button';
     button.className = 'secondary';
     button.textContent = 'Write it in place';
+    let settled = false;
+    const offer = {
+        async settle() {
+            if (settled)
+                return true;
+            button.disabled = true;
+            const refusal = await write();
+            if (refusal === askOnClick) {
+                button.disabled = false;
+                return false;
+            }
+            settled = true;
+            const paragraph = document.createElement('p');
+            paragraph.textContent = inPlaceNote(refusal);
+            button.replaceWith(paragraph);
+            return true;
+        },
+    };
+    button.addEventListener('click', () => offer.settle());
+    line.append(button);
+    return offer;
+}
+
+// One button for all of a batch's offers, where one click may ask about
+// every file; where the browser asks on a click per file, it says so.
+function offerWriteAll(summary, offers) {
+    const button = document.createElement('button');
+    button.type = 'button';
+    button.className = 'secondary';
+    button.textContent = 'Write all in place';
     button.addEventListener('click', async () => {
         button.disabled = true;
-        const refusal = await write();
-        const paragraph = document.createElement('p');
-        paragraph.textContent = inPlaceNote(refusal);
-        button.replaceWith(paragraph);
+        for (const offer of offers)
+            if (!await offer.settle()) {
+                button.replaceWith('This browser asks about each file on a click of its own: use the “Write it in place” button on each line.');
+                return;
+            }
+        button.replaceWith('All written, or refused: each line says which.');
     });
-    line.append(button);
-}
-
-// Offers the fixed file under its own name; start says to start the
-// download at once, as for a file the page cannot write back.
-function offerDownload(line, name, blob, start) {
-    const link = document.createElement('a');
-    link.href = URL.createObjectURL(blob);
-    link.download = name;
-    link.textContent = start ? `download ${name} again` : `Download the fixed ${name}`;
-    const paragraph = document.createElement('p');
-    if (start)
-        paragraph.append('The fixed file was downloaded; ');
-    paragraph.append(link);
-    if (start)
-        paragraph.append('.');
-    line.append(paragraph);
-    if (start)
-        link.click();
-}
-
-function failed(line, name, why) {
-    heading(line, 'failed', name, 'not fixed');
-    note(line, why);
-    return { name, outcome: 'failed', written: null, fixed: null };
-}
-
-function heading(line, outcome, name, verdict) {
-    line.dataset.outcome = outcome;
-    const title = document.createElement('p');
-    title.className = 'file';
-    const strong = document.createElement('strong');
-    strong.textContent = name;
-    title.append(strong, `: ${verdict}`);
-    line.append(title);
-}
-
-function note(line, text) {
-    const paragraph = document.createElement('p');
-    paragraph.textContent = text;
-    line.append(paragraph);
-}
-
-function changesList(line, changes) {
-    const list = document.createElement('dl');
-    for (const [label, text] of changes) {
-        const term = document.createElement('dt');
-        term.textContent = label;
-        const value = document.createElement('dd');
-        value.textContent = text;
-        list.append(term, value);
-    }
-    line.append(list);
+    summary.append(' ', button);
 }
 
 // The button opens the browser's own chooser: where files can be written
@@ -256,7 +306,7 @@ chooser.addEventListener('click', async () => {
         handles = await window.showOpenFilePicker({ multiple: true, types: pickerTypes, mode: 'readwrite' });
     } catch (error) {
         if (error.name !== 'AbortError')
-            progress.textContent = `The chooser could not be opened: ${error.message}`;
+            showProgress(`The chooser could not be opened: ${error.message}`);
         return;
     }
     take(handles.map(handle => ({ name: handle.name, handle })));
@@ -313,11 +363,13 @@ offerInstall();
 loadRunner().then(() => {
     chooser.disabled = false;
     input.disabled = false;
-    progress.textContent = 'Ready.';
+    showProgress('Ready.');
+    flushReport();
     document.body.dataset.state = 'ready';
     // How long the page took to become usable, for anyone who measures it.
     performance.mark('prcfix-ready');
 }, error => {
-    progress.textContent = `This browser cannot run prcfix here: ${error.message || error}`;
+    showProgress(`This browser cannot run prcfix here: ${error.message || error}`);
+    flushReport();
     document.body.dataset.state = 'broken';
 });

@@ -7,6 +7,7 @@ import shutil
 import subprocess
 import tempfile
 import time
+import zipfile
 
 CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
                   "--no-first-run", "--disable-background-networking",
@@ -83,17 +84,14 @@ def _free_display():
     raise RuntimeError("no free X display")
 
 
-def check_downloads(downloads, batches, seconds=30):
-    """Every fixed file, and nothing else, was offered as a download under
-    its own name and with the fixed bytes. A name given in more than one
-    batch is downloaded more than once; the browser then renames all but
-    the first, so only the count and the first are checked for those."""
-    expected = {}
-    for batch in batches:
-        for f in batch["files"]:
-            if f["outcome"] == "fixed":
-                expected.setdefault(f["name"], []).append(f["after"])
-    want = sum(len(v) for v in expected.values())
+def check_downloads(downloads, expected, seconds=30):
+    """Exactly the expected downloads are in the folder, and nothing else:
+    each a (name, bytes) pair for a file downloaded under its own name, or
+    ("zip", members) for a batch's zip, which must hold the members
+    ([(name, bytes, path)]). A name downloaded twice is renamed by the
+    browser, so only the count and the first of those are checked, as are
+    names the browser changes because they are unsafe on some system."""
+    want = len(expected)
     deadline = time.monotonic() + seconds
     while True:
         done = [p for p in pathlib.Path(downloads).iterdir()
@@ -104,14 +102,32 @@ def check_downloads(downloads, batches, seconds=30):
         time.sleep(0.2)
     faults = []
     if len(done) != want:
-        faults.append(f"downloads: {len(done)} files, expected {want}")
-    for name, versions in expected.items():
+        faults.append(f"downloads: {len(done)} files {sorted(p.name for p in done)}, expected {want}")
+    zips = [p for p in done if p.name.startswith("prcfix-fixed-") and p.suffix == ".zip"]
+    wanted_zips = [members for name, members in expected if name == "zip"]
+    if len(zips) != len(wanted_zips):
+        faults.append(f"downloads: {len(zips)} zips, expected {len(wanted_zips)}")
+    for members in wanted_zips:
+        names = [name for name, _, _ in members]
+        found = [z for z in zips if zipfile.ZipFile(z).namelist() == names]
+        if not found:
+            faults.append(f"downloads: no zip holds {names}")
+            continue
+        archive = zipfile.ZipFile(found[0])
+        for name, after, _ in members:
+            if archive.read(name) != after:
+                faults.append(f"downloads: {found[0].name}: {name!r} does not hold the fixed bytes")
+    plain = {}
+    for name, after in expected:
+        if name != "zip":
+            plain.setdefault(name, []).append(after)
+    for name, versions in plain.items():
         # Browsers change names that are unsafe on some system.
         if name.startswith(".") or any(c in name for c in ':\\'):
             continue
         path = pathlib.Path(downloads) / name
         if not path.exists():
             faults.append(f"downloads: no file named {name!r}")
-        elif len(versions) == 1 and path.read_bytes() != versions[0]:
+        elif path.read_bytes() != versions[0]:
             faults.append(f"downloads: {name!r} does not hold the fixed bytes")
     return faults

@@ -26,7 +26,7 @@ const browser = await puppeteer.launch({
 const out = [];
 try {
     const page = await browser.newPage();
-    for (const { paths, drop } of batches) {
+    for (const { paths, drop, click } of batches) {
         await page.goto(pageUrl);
         await page.waitForFunction(() => document.body.dataset.state === 'ready', { timeout: 30000 });
         await page.evaluate(collect);
@@ -37,13 +37,23 @@ try {
             await input.uploadFile(...paths);
         }
         await page.waitForFunction(count => document.body.dataset.state === 'ready' &&
-            window.prcfixTest.results.length >= count && window.prcfixTest.pending === 0,
+            window.prcfixTest.results.length >= count && window.prcfixTest.zips.length >= 1 &&
+            window.prcfixTest.pending === 0,
             { timeout: 120000 }, paths.length);
         out.push(await page.evaluate(() => ({
             results: window.prcfixTest.results,
+            zips: window.prcfixTest.zips,
             lines: Array.from(document.querySelectorAll('#report li'),
                 li => ({ outcome: li.dataset.outcome, text: li.textContent })),
         })));
+        if (click) {
+            // A line's own link, followed with a real click.
+            const link = await page.evaluateHandle(text =>
+                Array.from(document.querySelectorAll('#report a')).find(a => a.textContent === text), click);
+            await link.asElement().click();
+            // Leaving the page at once could cut the download short.
+            await new Promise(resolve => setTimeout(resolve, 500));
+        }
     }
 } finally {
     await browser.close();

@@ -6,12 +6,15 @@ result comes from the native prcfix run on a path whose bytes are the file
 name in composed form (NFC), encoded in Windows-1252; a run that fails
 leaves the file untouched in the page, whatever the native run wrote.
 """
+import io
 import os
 import pathlib
 import random
 import shutil
 import subprocess
+import time
 import unicodedata
+import zipfile
 
 # Windows-1252 as browsers read it: the five bytes it leaves undefined
 # stand for the control characters of the same number.
@@ -75,6 +78,16 @@ def case_table(kinds_dir, random_count, seed):
         # Dropped on the page rather than chosen.
         ("dropped", [("Dropped Œuvre.prc", "typical", "fixed"),
                      ("Broken.prc", "broken-list", "failed")]),
+        # From different folders: all three go in the zip, under names of
+        # their own; the case of a name does not tell names apart.
+        ("same names", [("Blue.prc", "typical", "fixed"),
+                        ("Blue.prc", "over-a-mebibyte", "fixed"),
+                        ("BLUE (2).prc", "typical", "fixed"),
+                        ("back\\slash.prc", "typical", "fixed")]),
+        # Only one of them fixed: that one is downloaded on its own.
+        ("one fixed of three", [("Lone.prc", "typical", "fixed"),
+                                ("Broken.prc", "broken-list", "failed"),
+                                ("Blue.prc", "typical-fixed-as-Blue", "unchanged")]),
     ]
     rng = random.Random(seed)
     kinds = [f"random-{n}" for n in range(random_count)]
@@ -92,10 +105,11 @@ def case_table(kinds_dir, random_count, seed):
 
 
 def prepare(work, kinds_dir, prcfix, random_count=30, seed=20261211):
-    """Writes each batch's files under work/given/N/ and works out what each
-    should come to. Returns a list of batches: {label, drop, files: [{name,
-    path, before, outcome, after}]}; drop says the batch is dropped on the
-    page rather than given through its file input."""
+    """Writes each batch's files under work/given/N/, each in a folder of
+    its own, and works out what each should come to. Returns a list of
+    batches: {label, drop, files: [{name, path, before, outcome, after}]};
+    drop says the batch is dropped on the page rather than given through
+    its file input."""
     work = pathlib.Path(work)
     _fix_copy(pathlib.Path(kinds_dir), "typical", "Blue", prcfix)
     batches = []
@@ -105,11 +119,12 @@ def prepare(work, kinds_dir, prcfix, random_count=30, seed=20261211):
         given.mkdir(parents=True)
         native.mkdir(parents=True)
         entries = []
-        for name, kind, meant in files:
+        for number, (name, kind, meant) in enumerate(files):
             before = (pathlib.Path(kinds_dir) / kind).read_bytes()
-            path = given / name
+            path = given / str(number) / name
+            path.parent.mkdir()
             path.write_bytes(before)
-            expected = _expected(native, name, before, prcfix)
+            expected = _expected(native / str(number), name, before, prcfix)
             if meant and expected["outcome"] != meant:
                 raise AssertionError(f"case {label!r}: {name!r} is meant to be "
                                      f"{meant}, but the native run makes it {expected['outcome']}")
@@ -166,16 +181,33 @@ def _expected(native, name, before, prcfix):
     return dict(outcome="fixed", after=after, reason=None)
 
 
-def check(batch, results, lines):
+def check(batch, results, lines, zips):
     """What went wrong with one batch in a browser: results are the page's
     reports of its files ({name, outcome, fixed} with the fixed bytes or
-    None), lines the report's lines ({outcome, text}). Returns a list of
-    faults, empty when all is well."""
+    None), lines the report's lines ({outcome, text}), zips what it said of
+    the batch's zip ([{name, zip}] with the zip's bytes, or none). Returns
+    a list of faults, empty when all is well."""
     label = batch["label"]
     files = batch["files"]
     faults = []
     if len(results) != len(files) or len(lines) != len(files):
         return [f"{label}: {len(files)} files gave {len(results)} results and {len(lines)} lines"]
+    members = expected_zip(batch)
+    if len(zips) != 1:
+        return [f"{label}: the page told of {len(zips)} batches, not one"]
+    if members is None and zips[0]["zip"] is not None:
+        faults.append(f"{label}: a zip was made for fewer than two fixed files")
+    elif members is not None:
+        if zips[0]["zip"] is None:
+            faults.append(f"{label}: no zip for {len(members)} fixed files")
+        else:
+            faults += check_zip(label, members, zips[0]["zip"], batch["drop"])
+    # Where each fixed file went, as its line says.
+    places = iter([f"In the batch's zip, {zips[0]['name']}" + ("." if m == f["name"] else f", as {m}.")
+                   for m, f in zip(member_names([f["name"] for f in files if f["outcome"] == "fixed"]),
+                                   [f for f in files if f["outcome"] == "fixed"])]
+                  if members else [f"Its download, as {f['name']}, was started."
+                                   for f in files if f["outcome"] == "fixed"])
     for file, result, line in zip(files, results, lines):
         where = f"{label}: {file['name']!r}"
         if result["name"] != file["name"] and unicodedata.normalize("NFC", result["name"]) != unicodedata.normalize("NFC", file["name"]):
@@ -191,10 +223,81 @@ def check(batch, results, lines):
         if file["outcome"] != "fixed":
             if result["fixed"] is not None:
                 faults.append(f"{where}: a {file['outcome']} file was offered anyway")
-        elif result["fixed"] != file["after"]:
+            continue
+        place = next(places)
+        for said in [place, f"Download the fixed {file['name']}"]:
+            if unicodedata.normalize("NFC", said) not in unicodedata.normalize("NFC", line["text"]):
+                faults.append(f"{where}: its line does not say {said!r}: {line['text']!r}")
+        if result["fixed"] != file["after"]:
             got = result["fixed"] or b""
             first = next((i for i, (a, b) in enumerate(zip(got, file["after"])) if a != b),
                          min(len(got), len(file["after"])))
             faults.append(f"{where}: fixed bytes differ from the native prcfix's at offset {first} "
                           f"({len(got)} bytes, expected {len(file['after'])})")
+    return faults
+
+
+def member_names(names):
+    """The names a batch's zip gives its files: each its own, a backslash
+    made "_", and a name met before (composed, in any case) given " (2)",
+    " (3)", ... before its extension."""
+    taken, out = set(), []
+    for given in names:
+        name = given.replace("\\", "_")
+        stem, dot, extension = name.rpartition(".")
+        stem, extension = (stem, dot + extension) if dot else (name, "")
+        chosen, n = name, 2
+        while unicodedata.normalize("NFC", chosen).lower() in taken:
+            chosen, n = f"{stem} ({n}){extension}", n + 1
+        taken.add(unicodedata.normalize("NFC", chosen).lower())
+        out.append(chosen)
+    return out
+
+
+def expected_zip(batch):
+    """The members, as (name, bytes, path), the batch's zip must hold, or
+    None when the batch gives no zip: fewer than two files fixed."""
+    fixed = [f for f in batch["files"] if f["outcome"] == "fixed"]
+    if len(fixed) < 2:
+        return None
+    names = member_names([f["name"] for f in fixed])
+    return [(name, f["after"], f["path"]) for name, f in zip(names, fixed)]
+
+
+def expected_downloads(batch):
+    """What a batch given through the file input downloads by itself: a
+    list holding its one fixed file as (name, bytes), or its zip as
+    ("zip", members), or nothing."""
+    members = expected_zip(batch)
+    if members:
+        return [("zip", members)]
+    return [(f["name"], f["after"]) for f in batch["files"] if f["outcome"] == "fixed"]
+
+
+def check_zip(label, members, data, dropped=False):
+    """What is wrong with a zip's bytes, given the members it must hold."""
+    try:
+        archive = zipfile.ZipFile(io.BytesIO(data))
+        bad = archive.testzip()
+    except zipfile.BadZipFile as error:
+        return [f"{label}: the zip cannot be read: {error}"]
+    if bad is not None:
+        return [f"{label}: the zip's member {bad!r} fails its checksum"]
+    faults = []
+    infos = archive.infolist()
+    if [i.filename for i in infos] != [name for name, _, _ in members]:
+        faults.append(f"{label}: the zip holds {[i.filename for i in infos]}, "
+                      f"expected {[name for name, _, _ in members]}")
+        return faults
+    for info, (name, after, path) in zip(infos, members):
+        if archive.read(info) != after:
+            faults.append(f"{label}: zip member {name!r} is not the native prcfix's bytes")
+        if any(ord(c) > 127 for c in name) and not info.flag_bits & 0x800:
+            faults.append(f"{label}: zip member {name!r} is not marked as UTF-8")
+        # A dropped file is made in the page, at the time of the drop.
+        want = time.localtime(os.path.getmtime(path))[:6]
+        want = want[:5] + (want[5] // 2 * 2,)
+        if not dropped and info.date_time != want:
+            faults.append(f"{label}: zip member {name!r} has the time {info.date_time}, "
+                          f"not its file's {want}")
     return faults

@@ -34,11 +34,12 @@ def drive_selenium(driver, url, batches, screenshot):
             driver.find_element("id", "files").send_keys("\n".join(paths))
         browsers.wait(driver, "return document.body.dataset.state === 'ready' && "
                       "window.prcfixTest.results.length >= arguments[0] && "
+                      "window.prcfixTest.zips.length >= 1 && "
                       "window.prcfixTest.pending === 0", 120, len(paths))
-        out.append(driver.execute_script(
-            "return {results: window.prcfixTest.results, lines: Array.from("
-            "document.querySelectorAll('#report li'), li => ({outcome: li.dataset.outcome,"
-            " text: li.textContent}))}"))
+        out.append(driver.execute_script(REPORT))
+        if batch["label"] == LINK_AFTER:
+            # A line's own link, followed with a click as a user would.
+            driver.find_element("link text", f"Download the fixed {LINKED}").click()
         if screenshot and batch["label"] == "mixed batch":
             # The whole page, report and all.
             size = driver.get_window_size()
@@ -49,6 +50,13 @@ def drive_selenium(driver, url, batches, screenshot):
     return out
 
 
+REPORT = ("return {results: window.prcfixTest.results, zips: window.prcfixTest.zips,"
+          " lines: Array.from(document.querySelectorAll('#report li'),"
+          " li => ({outcome: li.dataset.outcome, text: li.textContent}))}")
+# After this batch, the link on the line of this file is clicked.
+LINK_AFTER, LINKED = "mixed batch", "Red.prc"
+
+
 def dropped(batch):
     """The batch's files as [name, base64] pairs, for a drop."""
     return [[f["name"], base64.b64encode(f["before"]).decode()] for f in batch["files"]]
@@ -57,7 +65,8 @@ def dropped(batch):
 def drive_firefox(url, batches, work, downloads):
     listing = work / "batches.json"
     listing.write_text(json.dumps([
-        {"paths": [f["path"] for f in b["files"]], "drop": dropped(b) if b["drop"] else None}
+        {"paths": [f["path"] for f in b["files"]], "drop": dropped(b) if b["drop"] else None,
+         "click": f"Download the fixed {LINKED}" if b["label"] == LINK_AFTER else None}
         for b in batches]))
     result = work / "firefox-results.json"
     subprocess.run(["node", str(HERE / "firefox_driver.mjs"), url, str(listing),
@@ -86,15 +95,23 @@ def main():
           f"{len(batches)} batches, {time.monotonic() - started:.1f} s")
 
     faults = []
+    expected_downloads = []
     for batch, report in zip(batches, reports):
         for result in report["results"]:
             if result["fixed"] is not None:
                 result["fixed"] = base64.b64decode(result["fixed"])
-        faults += page_cases.check(batch, report["results"], report["lines"])
+        for slot in report["zips"]:
+            if slot["zip"] is not None:
+                slot["zip"] = base64.b64decode(slot["zip"])
+        faults += page_cases.check(batch, report["results"], report["lines"], report["zips"])
+        expected_downloads += page_cases.expected_downloads(batch)
+        if batch["label"] == LINK_AFTER:
+            linked = next(f for f in batch["files"] if f["name"] == LINKED)
+            expected_downloads.append((LINKED, linked["after"]))
     if len(reports) != len(batches):
         faults.append(f"{len(batches)} batches gave {len(reports)} reports")
     if engine != "webkit":
-        faults += browsers.check_downloads(downloads, batches)
+        faults += browsers.check_downloads(downloads, expected_downloads)
     for fault in faults:
         print("FAULT:", fault)
     print(f"{engine}: {len(faults)} faults")
