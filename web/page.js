@@ -9,7 +9,7 @@ import {
     batchSummary, changesList, fileLink, flushReport, heading, newLine, note, showProgress, startDownload,
 } from './report.js';
 import { loadRunner, runLimits, runPrcfix } from './runner.js';
-import { zipOf, memberNames, zipName } from './zip.js';
+import { memberNamer, zipName, zipWriter } from './zip.js';
 
 const chooser = document.getElementById('choose');
 const input = document.getElementById('files');
@@ -33,7 +33,7 @@ async function runBatch(items) {
     const limits = runLimits();
     // The fixed files that have not reached their place by the end of the
     // run: those the page must download, and those it offers.
-    const undelivered = [];
+    const undelivered = delivery();
     let index = 0;
     for await (const read of readAhead(items, limits.reach)) {
         const item = items[index++];
@@ -50,7 +50,7 @@ async function runBatch(items) {
         counts[result.outcome]++;
         document.dispatchEvent(new CustomEvent('prcfix-result', { detail: result }));
     }
-    const zip = await deliver(undelivered);
+    const zip = await undelivered.deliver();
     document.dispatchEvent(new CustomEvent('prcfix-batch', { detail: zip }));
     showProgress(`Done: ${items.length} of ${items.length} — ` +
         `${counts.fixed} fixed, ${counts.unchanged} already fixed, ${counts.failed} failed.`);
@@ -58,22 +58,28 @@ async function runBatch(items) {
     document.body.dataset.state = 'ready';
 }
 
+// A fixed start larger than this goes to the browser's keeping at once, so
+// that a batch of large files does not pile up in the page's memory.
+const keptHere = 64 << 10;
+
 // A fixed file: its name, the fixed start, and the original it came from,
 // whose untouched rest follows that start.
 function fixedFile(file, after) {
     let blob = null;
+    const toBlob = () => {
+        blob = blob || new Blob(file.size > after.length ? [after, file.slice(after.length)] : [after],
+            { type: 'application/octet-stream' });
+        return blob;
+    };
+    if (after.length > keptHere)
+        toBlob();
     return {
         name: file.name,
         lastModified: file.lastModified,
         // What a zip takes: the bytes alone where they are the whole file.
-        content: () => file.size > after.length ? toBlob() : after,
-        blob: () => toBlob(),
+        content: () => blob || after,
+        blob: toBlob,
     };
-    function toBlob() {
-        const parts = file.size > after.length ? [after, file.slice(after.length)] : [after];
-        blob = blob || new Blob(parts, { type: 'application/octet-stream' });
-        return blob;
-    }
 }
 
 // The result the page reports for a fixed file; its blob is made only
@@ -130,46 +136,64 @@ function ownLink(fixed) {
     return paragraph;
 }
 
-// Sends on the files that did not reach their place: one under its own
-// name, two or more in one zip. Only what the page could not offer in
-// place starts by itself; the rest waits for a click. Returns the zip, as
-// { name, blob }, or null.
-async function deliver(undelivered) {
-    const downloads = undelivered.filter(entry => entry.download);
-    if (undelivered.length < 2) {
-        if (downloads.length === 1) {
-            const { fixed, place } = downloads[0];
-            startDownload(fixed.name, fixed.blob());
-            place.textContent = `Its download, as ${fixed.name}, was started. If it does not arrive, use this link:`;
-        }
-        return null;
-    }
-    const name = zipName(new Date());
-    const names = memberNames(undelivered.map(entry => entry.fixed.name));
-    const blob = await zipOf(undelivered.map(({ fixed }, i) => ({
-        name: names[i], lastModified: fixed.lastModified, content: fixed.content(),
-    })));
-    undelivered.forEach(({ fixed, line, place }, i) => {
-        const text = `In the batch's zip, ${name}` +
-            (names[i] === fixed.name ? '.' : `, as ${names[i]}.`);
-        if (place)
-            place.textContent = text;
-        else
-            note(line, text);
-    });
-    const summary = batchSummary();
-    const link = fileLink(`Download ${name}`, name, () => blob);
-    if (downloads.length > 0) {
-        startDownload(name, blob);
-        summary.append(`The ${undelivered.length} fixed files are in one zip, ${name}, whose download was started. ` +
-            'If it does not arrive: ', link, '.');
-    } else {
-        summary.append(`The ${undelivered.length} fixed files not written in place are also in one zip: `, link, '.');
-    }
-    const offers = undelivered.filter(entry => entry.offer).map(entry => entry.offer);
-    if (offers.length >= 2)
-        offerWriteAll(summary, offers);
-    return { name, blob, members: names };
+// The fixed files of a batch that did not reach their place, as the runs
+// give them: push() takes each, and deliver() sends them on when the batch
+// ends: one under its own name, two or more in one zip. The zip is made as
+// the files come, from the second on. Only what the page could not offer
+// in place starts by itself; the rest waits for a click.
+function delivery() {
+    const entries = [];
+    const nameMember = memberNamer();
+    let zip = null;
+    const addToZip = entry => {
+        entry.member = nameMember(entry.fixed.name);
+        zip.add({ name: entry.member, lastModified: entry.fixed.lastModified, content: entry.fixed.content() });
+    };
+    return {
+        push(entry) {
+            entries.push(entry);
+            if (entries.length === 2) {
+                zip = zipWriter();
+                entries.forEach(addToZip);
+            } else if (zip !== null) {
+                addToZip(entry);
+            }
+        },
+        // Returns the zip, as { name, blob, members }, or null.
+        async deliver() {
+            const downloads = entries.filter(entry => entry.download);
+            if (zip === null) {
+                if (downloads.length === 1) {
+                    const { fixed, place } = downloads[0];
+                    startDownload(fixed.name, fixed.blob());
+                    place.textContent = `Its download, as ${fixed.name}, was started. If it does not arrive, use this link:`;
+                }
+                return null;
+            }
+            const name = zipName(new Date());
+            const blob = await zip.end();
+            for (const { fixed, line, place, member } of entries) {
+                const text = `In the batch's zip, ${name}` + (member === fixed.name ? '.' : `, as ${member}.`);
+                if (place)
+                    place.textContent = text;
+                else
+                    note(line, text);
+            }
+            const summary = batchSummary();
+            const link = fileLink(`Download ${name}`, name, () => blob);
+            if (downloads.length > 0) {
+                startDownload(name, blob);
+                summary.append(`The ${entries.length} fixed files are in one zip, ${name}, whose download was started. ` +
+                    'If it does not arrive: ', link, '.');
+            } else {
+                summary.append(`The ${entries.length} fixed files not written in place are also in one zip: `, link, '.');
+            }
+            const offers = entries.filter(entry => entry.offer).map(entry => entry.offer);
+            if (offers.length >= 2)
+                offerWriteAll(summary, offers);
+            return { name, blob, members: entries.map(entry => entry.member) };
+        },
+    };
 }
 
 function failed(line, name, why) {

@@ -2,7 +2,7 @@
 """The page for everyone: axe-core finds no violation of the WCAG 2.1 A and
 AA rules, in the light and the dark colour scheme, after a batch has filled
 the report; the chooser is reached with Tab, shows its focus and opens with
-Enter, and Tab goes on through the report's links. In Chromium also: at
+Enter, and Tab goes on through the batch's zip and the report's links. In Chromium also: at
 360 CSS pixels wide and at 200 % zoom nothing needs horizontal scrolling,
 and screenshots at 390x844 and 1280x800 are kept.
 
@@ -79,12 +79,13 @@ def keyboard(driver, url, paths):
         faults.append(f"the chooser's focus is not shown: {focused}")
     ActionChains(driver).send_keys(Keys.ENTER).perform()
     browsers.wait(driver, "return window.pickerAsked > 0", 5)
-    links = driver.execute_script("return document.querySelectorAll('#report a').length")
+    # The batch's summary, with its zip, and then each file's line.
+    links = driver.execute_script("return document.querySelectorAll('#batches a, #report a').length")
     reached = []
     for _ in range(links):
         ActionChains(driver).send_keys(Keys.TAB).perform()
         reached.append(driver.execute_script(
-            "return document.activeElement.closest('#report') ? document.activeElement.textContent : null"))
+            "return document.activeElement.closest('#batches, #report') ? document.activeElement.textContent : null"))
     if links == 0 or None in reached:
         faults.append(f"Tab does not go through the report's {links} links: {reached}")
     return faults

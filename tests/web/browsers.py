@@ -26,7 +26,10 @@ def wait(driver, script, seconds, *args):
 
 @contextlib.contextmanager
 def open_browser(engine, downloads, performance_log=False, browser_log=False,
-                 gtk_theme=None):
+                 gtk_theme=None, as_installed=False):
+    """A browser whose downloads go to the folder downloads. Chromium lets
+    the page download several files on its own unless as_installed, which
+    leaves it as a fresh profile has it: asking before a second one."""
     from selenium import webdriver
     profile = tempfile.mkdtemp(prefix=f"prcfix-{engine}-")
     xvfb = None
@@ -36,11 +39,13 @@ def open_browser(engine, downloads, performance_log=False, browser_log=False,
             options.binary_location = "/usr/bin/chromium"
             for flag in CHROMIUM_FLAGS + [f"--user-data-dir={profile}"]:
                 options.add_argument(flag)
-            options.add_experimental_option("prefs", {
+            prefs = {
                 "download.default_directory": str(downloads),
                 "download.prompt_for_download": False,
-                "profile.default_content_setting_values.automatic_downloads": 1,
-            })
+            }
+            if not as_installed:
+                prefs["profile.default_content_setting_values.automatic_downloads"] = 1
+            options.add_experimental_option("prefs", prefs)
             logs = {}
             if performance_log:
                 logs["performance"] = "ALL"

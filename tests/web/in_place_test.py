@@ -5,9 +5,12 @@ and the page's policy against every connection.
 The handles are those of files in the origin-private file system of the page, served from this machine,
 handed to the page's own chooser code in place of the picker's. Checks: a
 file fixed in place, a broken file and an already fixed one left byte for
-byte as they were, a file whose write is refused left as it was and
-downloaded fixed instead, one gone before it is read reported as not
-read, and nothing else downloaded; a fetch from the page blocked by its
+byte as they were, two whose permission can only be asked on a click
+written by one click of "Write all in place", a file whose write is
+refused left as it was and downloaded fixed by its line's link, the three
+not written in place by themselves also in one zip that downloads on a
+click, one gone before it is read reported as not read, and nothing else
+downloaded; a fetch from the page blocked by its
 policy and never seen by a server listening on this machine; and no network
 request at all while the page fixes files.
 
@@ -38,22 +41,24 @@ const [files, done] = [arguments[0], arguments[arguments.length - 1]];
         await stream.close();
         handles.push(handle);
     }
-    // The last but one may only be asked for permission on a click, as
-    // Chromium asks about a dropped file; the last is refused, as when the
-    // user declines to let the page write.
+    // The two before the last may only be asked for permission on a click,
+    // as Chromium asks about a dropped file; the last is refused, as when
+    // the user declines to let the page write.
     const refused = handles.pop();
-    const ask = handles.pop();
+    const asks = handles.splice(-2);
+    for (const ask of asks)
+        handles.push({
+            kind: 'file', name: ask.name,
+            getFile: () => ask.getFile(),
+            queryPermission: async () => 'prompt',
+            requestPermission: async () => {
+                if (!navigator.userActivation.isActive)
+                    throw new DOMException('User activation is required', 'SecurityError');
+                return 'granted';
+            },
+            createWritable: options => ask.createWritable(options),
+        });
     handles.push({
-        kind: 'file', name: ask.name,
-        getFile: () => ask.getFile(),
-        queryPermission: async () => 'prompt',
-        requestPermission: async () => {
-            if (!navigator.userActivation.isActive)
-                throw new DOMException('User activation is required', 'SecurityError');
-            return 'granted';
-        },
-        createWritable: options => ask.createWritable(options),
-    }, {
         kind: 'file', name: refused.name,
         getFile: () => refused.getFile(),
         queryPermission: async () => 'prompt',
@@ -137,12 +142,14 @@ def main():
     # (folder, name, bytes before, bytes after, outcome)
     fixed_red = native_fix("Red.prc")
     fixed_green = native_fix("Green.prc")
+    fixed_yellow = native_fix("Yellow.prc")
     # Asked on a click, and so written when its button is clicked; refused,
     # and so left as it was in place and downloaded.
     files = [("fixed", "Blue.prc", typical, fixed_blue, "fixed"),
              ("failed", "Broken.prc", broken, broken, "failed"),
              ("already", "Blue.prc", fixed_blue, fixed_blue, "unchanged"),
              ("ask", "Green.prc", typical, fixed_green, "fixed"),
+             ("ask-too", "Yellow.prc", typical, fixed_yellow, "fixed"),
              ("refused", "Red.prc", typical, typical, "fixed")]
 
     Counting.site = pathlib.Path(site)
@@ -170,7 +177,10 @@ def main():
                       "window.prcfixTest.results.length >= arguments[0]", 60, len(files) + 1)
         # The refused file is offered, not downloaded unasked: take the offer.
         driver.find_element("link text", "Download the fixed Red.prc").click()
-        driver.find_element("xpath", "//button[text()='Write it in place']").click()
+        # The files not written in place are in one zip too, which waits
+        # for a click; and one click writes both files that wait for one.
+        driver.find_element("partial link text", "Download prcfix-fixed-").click()
+        driver.find_element("xpath", "//button[text()='Write all in place']").click()
         browsers.wait(driver, "return !document.evaluate(\"//button[text()='Write it in place']\","
                       " document).iterateNext()", 10)
         requests = [json.loads(entry["message"])["message"] for entry in driver.get_log("performance")]
@@ -183,7 +193,7 @@ def main():
             where = f"{folder}/{name}"
             if result["outcome"] != outcome:
                 faults.append(f"{where}: outcome {result['outcome']}, expected {outcome}")
-            written = {"refused": "download", "ask": "offered"}.get(folder, "in place")
+            written = "offered" if folder in ("refused", "ask", "ask-too") else "in place"
             if outcome == "fixed" and result["written"] != written:
                 faults.append(f"{where}: written {result['written']}, not {written}")
             if base64.b64decode(got) != want:
@@ -199,8 +209,10 @@ def main():
     server.shutdown()
     if Counting.seen:
         faults.append(f"the server on this machine was reached: {Counting.seen}")
-    faults += browsers.check_downloads(downloads, [{"files": [
-        {"name": "Red.prc", "outcome": "fixed", "after": fixed_red}]}])
+    faults += browsers.check_downloads(downloads, [
+        ("Red.prc", fixed_red),
+        ("zip", [("Green.prc", fixed_green, None), ("Yellow.prc", fixed_yellow, None),
+                 ("Red.prc", fixed_red, None)])])
     for fault in faults:
         print("FAULT:", fault)
     print(f"in place: {len(faults)} faults")

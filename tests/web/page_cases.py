@@ -104,16 +104,19 @@ def case_table(kinds_dir, random_count, seed):
     return fixed + batches
 
 
-def prepare(work, kinds_dir, prcfix, random_count=30, seed=20261211):
+def prepare(work, kinds_dir, prcfix, random_count=30, seed=20261211, labels=None):
     """Writes each batch's files under work/given/N/, each in a folder of
     its own, and works out what each should come to. Returns a list of
     batches: {label, drop, files: [{name, path, before, outcome, after}]};
     drop says the batch is dropped on the page rather than given through
-    its file input."""
+    its file input. labels, when given, chooses the batches."""
     work = pathlib.Path(work)
     _fix_copy(pathlib.Path(kinds_dir), "typical", "Blue", prcfix)
     batches = []
-    for index, (label, files) in enumerate(case_table(kinds_dir, random_count, seed)):
+    table = case_table(kinds_dir, random_count, seed)
+    if labels is not None:
+        table = [(label, files) for label, files in table if label in labels]
+    for index, (label, files) in enumerate(table):
         given = work / "given" / str(index)
         native = work / "native" / str(index)
         given.mkdir(parents=True)

@@ -1,0 +1,71 @@
+#!/usr/bin/python3
+"""Chromium as a user has it: a fresh profile, which asks before a page's
+second download of its own accord, downloads saved to a folder, and
+nothing in the page wrapped or listened to. Files are given through the
+file input and links are clicked; the test looks only at the page's text
+and at the download folder, where anything the browser held back is
+missing, as it would be for the user.
+
+Checks: a mixed batch gives one download, a zip holding exactly the native
+prcfix's outputs of its fixed files; a line's link clicked after the batch
+downloads that file; a batch of one fixed file downloads it under its own
+name; files of the same name all reach the zip, under names of their own.
+
+usage: unwrapped_test.py PAGE PRCFIX MAKE_PAGE_CASES WORK
+"""
+import pathlib
+import sys
+import time
+
+sys.path.insert(0, str(pathlib.Path(__file__).parent))
+import browsers  # noqa: E402
+import page_cases  # noqa: E402
+
+
+def give(driver, url, batch):
+    """Gives the batch to the page as a user would, and waits for it to be
+    done, as the page says on its progress line."""
+    driver.get(url)
+    deadline = time.monotonic() + 30
+    while driver.find_element("id", "progress").text != "Ready.":
+        if time.monotonic() > deadline:
+            raise TimeoutError("the page did not become ready")
+        time.sleep(0.05)
+    driver.find_element("id", "files").send_keys("\n".join(f["path"] for f in batch["files"]))
+    deadline = time.monotonic() + 60
+    while not driver.find_element("id", "progress").text.startswith("Done:"):
+        if time.monotonic() > deadline:
+            raise TimeoutError("the batch did not end")
+        time.sleep(0.05)
+
+
+def main():
+    page, prcfix, make_cases, work = sys.argv[1:5]
+    work = pathlib.Path(work)
+    kinds = page_cases.make_kinds(make_cases, work, 1, 20261211)
+    url = pathlib.Path(page).resolve().as_uri()
+    downloads = work / "downloads"
+    downloads.mkdir()
+    faults = []
+    expected = []
+    with browsers.open_browser("chromium", downloads, as_installed=True) as driver:
+        for batch in page_cases.prepare(work, kinds, prcfix, 0,
+                                        labels=["mixed batch", "sample", "same names"]):
+            give(driver, url, batch)
+            expected += page_cases.expected_downloads(batch)
+            # Each batch's downloads are in before the next page is opened.
+            faults += [f"{batch['label']}: {fault}" for fault in
+                       browsers.check_downloads(downloads, expected)]
+            if batch["label"] == "mixed batch":
+                linked = next(f for f in batch["files"] if f["outcome"] == "fixed")
+                driver.find_element("link text", f"Download the fixed {linked['name']}").click()
+                expected.append((linked["name"], linked["after"]))
+                faults += [f"a line's link: {fault}" for fault in
+                           browsers.check_downloads(downloads, expected)]
+    for fault in faults:
+        print("FAULT:", fault)
+    print(f"unwrapped: {len(expected)} downloads expected, {len(faults)} faults")
+    return 1 if faults else 0
+
+
+sys.exit(main())
