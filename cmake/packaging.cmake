@@ -43,6 +43,9 @@ elseif(WIN32)
     COMMENT "Building prcfix.html with emscripten")
   add_custom_target(page ALL DEPENDS ${page_build}/prcfix.html)
   install(FILES ${page_build}/prcfix.html DESTINATION .)
+  # The page holds the zip library it was built with; its licence comes too.
+  install(FILES ${page_build}/web/npm/node_modules/client-zip/LICENSE.txt
+    DESTINATION . RENAME LICENSE.client-zip.txt)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
   set(CPACK_PACKAGE_CHECKSUM SHA256)

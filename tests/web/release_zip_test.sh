@@ -1,6 +1,6 @@
 #!/bin/bash
 # The page's release zip, as `--target package` makes it: the page, its
-# manifest, worker, icons and the licence, nothing else, the page the one
+# manifest, worker, icons, the licence and the zip library's, nothing else, the page the one
 # built here, and a .sha256 beside it that verifies it.
 #
 # usage: release_zip_test.sh BUILD_DIR WORK_DIR
@@ -14,9 +14,9 @@ check $? "cpack makes the zip"
 zip=$(ls "$work"/prcfix-*-web.zip 2>/dev/null | head -1)
 [ -n "$zip" ]
 check $? "the zip is named prcfix-<version>-web.zip"
-want="LICENSE icons/ icons/favicon.png icons/icon-192.png icons/icon-512.png icons/icon-maskable-512.png manifest.webmanifest prcfix.html sw.js "
+want="LICENSE LICENSE.client-zip.txt icons/ icons/favicon.png icons/icon-192.png icons/icon-512.png icons/icon-maskable-512.png manifest.webmanifest prcfix.html sw.js "
 [ "$(unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')" = "$want" ]
-check $? "the zip holds the page, its manifest, worker and icons, and LICENSE"
+check $? "the zip holds the page, its manifest, worker and icons, LICENSE and the zip library's licence"
 (cd "$work/unpacked" && unzip -q "$zip")
 cmp -s "$work/unpacked/prcfix.html" "$build/prcfix.html" && cmp -s "$work/unpacked/sw.js" "$build/sw.js"
 check $? "its page and worker are the ones built"

@@ -20,8 +20,8 @@ zip=$(ls "$work"/prcfix-*-win*.zip 2>/dev/null | head -1)
 [ -n "$zip" ]
 check $? "the zip is named prcfix-<version>-win32/win64.zip"
 
-[ "$(cd "$work" && unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')" = "LICENSE README.txt prcfix.exe prcfix.html " ]
-check $? "the zip holds prcfix.exe, prcfix.html, LICENSE and README.txt at the top, nothing else"
+[ "$(cd "$work" && unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')" = "LICENSE LICENSE.client-zip.txt README.txt prcfix.exe prcfix.html " ]
+check $? "the zip holds prcfix.exe, prcfix.html, LICENSE, the page's zip library's licence and README.txt at the top, nothing else"
 (cd "$work/unpacked" && unzip -q "$zip")
 cmp -s "$work/unpacked/prcfix.exe" "$exe"
 check $? "its prcfix.exe is the one built"
