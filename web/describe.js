@@ -1,7 +1,7 @@
 // Puts into words what a run changed, or why it failed, from the file's
 // bytes before and after. It only reads them: the fix-up itself is the
 // module's.
-import { showBytes } from './names.js';
+import { endsInsideCharacter, showBytes } from './names.js';
 
 const nameSize = 32;
 const attributesLow = 33;
@@ -16,18 +16,26 @@ function field(bytes, at, size) {
     return showBytes(bytes.subarray(at, at + size));
 }
 
-function nameOf(bytes) {
+function nameField(bytes) {
     const name = bytes.subarray(0, nameSize);
     const end = name.indexOf(0);
-    return showBytes(end < 0 ? name : name.subarray(0, end));
+    return end < 0 ? name : name.subarray(0, end);
+}
+
+// Whether the name the run wrote was cut to its longest inside one of the
+// set's two-byte characters, so that the handheld shows half of it.
+export function nameCutInside(after, label) {
+    const name = nameField(after);
+    return name.length === nameSize - 1 && endsInsideCharacter(name, label);
 }
 
 function change(before, after) {
     return before === after ? `“${after}”, unchanged` : `“${before}” → “${after}”`;
 }
 
-// Pairs of label and text for a file the run changed.
-export function describeChanges(before, after) {
+// Pairs of label and text for a file the run changed; the names are shown
+// in the character set label.
+export function describeChanges(before, after, label) {
     let retyped = 0;
     for (let at = firstEntryAt; at + 4 <= after.length; at += entrySize)
         for (let i = at; i < at + 4; i++)
@@ -38,7 +46,7 @@ export function describeChanges(before, after) {
     const wasSet = (before[attributesLow] & resetAfterInstall) !== 0;
     const isSet = (after[attributesLow] & resetAfterInstall) !== 0;
     return [
-        ['Name', change(nameOf(before), nameOf(after))],
+        ['Name', change(showBytes(nameField(before), label), showBytes(nameField(after), label))],
         ['Type', change(field(before, typeAt, 4), field(after, typeAt, 4))],
         ['Creator', change(field(before, creatorAt, 4), field(after, creatorAt, 4))],
         ['Reset after install', wasSet === isSet ? (isSet ? 'set, unchanged' : 'clear, unchanged') : 'cleared'],

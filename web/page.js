@@ -2,8 +2,9 @@
 // turn, writes back what it fixed and reports every file on its own line.
 // What cannot be written back goes by download: one file under its own
 // name, two or more together in one zip.
-import { describeChanges, describeFailure } from './describe.js';
-import { nameBytes } from './names.js';
+import { setUpCharsetChoice } from './charset.js';
+import { describeChanges, describeFailure, nameCutInside } from './describe.js';
+import { charsetName, nameBytes } from './names.js';
 import { readAhead } from './reading.js';
 import {
     batchSummary, changesList, fileLink, flushReport, heading, newLine, note, showProgress, startDownload,
@@ -13,6 +14,7 @@ import { memberNamer, zipName, zipWriter } from './zip.js';
 
 const chooser = document.getElementById('choose');
 const input = document.getElementById('files');
+const charsetChoice = document.getElementById('charset');
 
 const pickerTypes = [{
     description: 'Palm database',
@@ -22,12 +24,14 @@ const pickerTypes = [{
 // Batches run one after another, in the order they were taken.
 let queue = Promise.resolve();
 
+// The character set is the one chosen when the files are taken.
 function take(items) {
+    const charset = charsetChoice.value;
     if (items.length > 0)
-        queue = queue.then(() => runBatch(items));
+        queue = queue.then(() => runBatch(items, charset));
 }
 
-async function runBatch(items) {
+async function runBatch(items, charset) {
     document.body.dataset.state = 'working';
     const counts = { fixed: 0, unchanged: 0, failed: 0 };
     const limits = runLimits();
@@ -43,10 +47,11 @@ async function runBatch(items) {
         try {
             result = read.error
                 ? failed(line, item.name, `Not fixed, and left untouched: it could not be read (${read.error.message || read.error}).`)
-                : await fixOne(item, read, limits, line, undelivered);
+                : await fixOne(item, read, limits, line, undelivered, charset);
         } catch (error) {
             result = failed(line, item.name, `something went wrong: ${error.message || error}`);
         }
+        line.firstChild.after(charsetNote(charset));
         counts[result.outcome]++;
         document.dispatchEvent(new CustomEvent('prcfix-result', { detail: result }));
     }
@@ -90,10 +95,10 @@ function fixedResult(fixed, written) {
     return result;
 }
 
-async function fixOne(item, { file, before }, limits, line, undelivered) {
+async function fixOne(item, { file, before }, limits, line, undelivered, charset) {
     if (item.folder)
         return failed(line, item.name, 'Not taken: it is a folder, not a file.');
-    const name = nameBytes(file.name);
+    const name = nameBytes(file.name, charset);
     if (!name.bytes)
         return failed(line, file.name, `Not fixed, and left untouched: ${name.why}.`);
     const run = runPrcfix(name.bytes, before);
@@ -105,7 +110,10 @@ async function fixOne(item, { file, before }, limits, line, undelivered) {
         return { name: file.name, outcome: 'unchanged', written: null, fixed: null };
     }
     heading(line, 'fixed', file.name, 'fixed');
-    changesList(line, describeChanges(before, run.after));
+    changesList(line, describeChanges(before, run.after, charset));
+    if (nameCutInside(run.after, charset))
+        note(line, 'The name is cut to the 31 bytes a database name holds, and the cut falls inside ' +
+            'its last character: the handheld shows only half of it. A shorter file name keeps it whole.');
     const fixed = fixedFile(file, run.after);
     if (!item.handle) {
         undelivered.push({ fixed, line, place: note(line, ''), download: true });
@@ -194,6 +202,13 @@ function delivery() {
             return { name, blob, members: entries.map(entry => entry.member) };
         },
     };
+}
+
+function charsetNote(charset) {
+    const paragraph = document.createElement('p');
+    paragraph.className = 'charset';
+    paragraph.textContent = `Character set: ${charsetName(charset)}.`;
+    return paragraph;
 }
 
 function failed(line, name, why) {
@@ -384,6 +399,7 @@ function offerInstall() {
 }
 
 offerInstall();
+setUpCharsetChoice(charsetChoice);
 loadRunner().then(() => {
     chooser.disabled = false;
     input.disabled = false;

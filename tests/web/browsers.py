@@ -26,10 +26,11 @@ def wait(driver, script, seconds, *args):
 
 @contextlib.contextmanager
 def open_browser(engine, downloads, performance_log=False, browser_log=False,
-                 gtk_theme=None, as_installed=False):
+                 gtk_theme=None, as_installed=False, languages=None):
     """A browser whose downloads go to the folder downloads. Chromium lets
     the page download several files on its own unless as_installed, which
-    leaves it as a fresh profile has it: asking before a second one."""
+    leaves it as a fresh profile has it: asking before a second one. In
+    Chromium, languages (such as "ja,en") are those the browser asks for."""
     from selenium import webdriver
     profile = tempfile.mkdtemp(prefix=f"prcfix-{engine}-")
     xvfb = None
@@ -45,6 +46,9 @@ def open_browser(engine, downloads, performance_log=False, browser_log=False,
             }
             if not as_installed:
                 prefs["profile.default_content_setting_values.automatic_downloads"] = 1
+            if languages:
+                prefs["intl.accept_languages"] = languages
+                options.add_argument(f"--lang={languages.split(',')[0]}")
             options.add_experimental_option("prefs", prefs)
             logs = {}
             if performance_log:

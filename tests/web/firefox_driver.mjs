@@ -26,10 +26,11 @@ const browser = await puppeteer.launch({
 const out = [];
 try {
     const page = await browser.newPage();
-    for (const { paths, drop, click } of batches) {
+    for (const { paths, drop, click, charset } of batches) {
         await page.goto(pageUrl);
         await page.waitForFunction(() => document.body.dataset.state === 'ready', { timeout: 30000 });
         await page.evaluate(collect);
+        await page.select('#charset', charset);
         if (drop) {
             await page.evaluate(files => window.prcfixTest.drop(files), drop);
         } else {

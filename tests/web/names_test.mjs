@@ -44,3 +44,57 @@ test('every byte read back gives the same byte', () => {
     const back = shown.map((text, i) => text.startsWith('\\x') ? all[i] : nameBytes(text).bytes[0]);
     assert.deepEqual(back, Array.from(all));
 });
+
+test('cut inside a two-byte character', async () => {
+    const { endsInsideCharacter } = await import('../../web/names.js');
+    const cases = [
+        // Shift-JIS: a lead byte at the end; half-width katakana are one byte.
+        ['shift_jis', [0x90, 0xc2, 0x90], true],
+        ['shift_jis', [0x90, 0xc2, 0xb1], false],
+        ['shift_jis', [0xb1, 0xb2, 0x90, 0xc2], false],
+        // A trail byte that is also a lead byte's value is still a trail.
+        ['gbk', [0xc0, 0xb6, 0xcc, 0xec], false],
+        ['gbk', [0xc0, 0xb6, 0xcc], true],
+        ['big5', [0xa4, 0x40, 0xa4], true],
+        ['euc-kr', [0x41, 0xb0], true],
+        // One-byte sets never cut inside a character.
+        ['windows-1251', [0xcf, 0xf0], false],
+        ['windows-1252', [0xe9], false],
+    ];
+    for (const [label, bytes, cut] of cases)
+        assert.equal(endsInsideCharacter(Uint8Array.from(bytes), label), cut, `${label} ${bytes}`);
+});
+
+test('the default set follows the first of the browser\'s languages that suggests one', async () => {
+    const { defaultCharset } = await import('../../web/charset.js');
+    const cases = [
+        [['en-US', 'en'], 'windows-1252'],
+        [['ja'], 'shift_jis'],
+        [['ja-JP', 'en'], 'shift_jis'],
+        [['pl', 'en'], 'windows-1250'],
+        [['ru-RU'], 'windows-1251'],
+        [['el'], 'windows-1253'],
+        [['tr'], 'windows-1254'],
+        [['he-IL'], 'windows-1255'],
+        [['ar-EG'], 'windows-1256'],
+        [['lt'], 'windows-1257'],
+        [['th'], 'windows-874'],
+        [['zh-CN'], 'gbk'],
+        [['zh'], 'gbk'],
+        [['zh-TW'], 'big5'],
+        [['zh-Hant-HK'], 'big5'],
+        [['ko-KR'], 'euc-kr'],
+        [['sr-Latn-RS'], 'windows-1250'],
+        [['sr'], 'windows-1251'],
+        [['az-Cyrl'], 'windows-1251'],
+        // A Western language decides too: a German browser that also
+        // reads Japanese is on a German Windows.
+        [['de-DE', 'ja'], 'windows-1252'],
+        // A language with no set of its own is passed over.
+        [['vi', 'ko'], 'euc-kr'],
+        [['vi'], 'windows-1252'],
+        [[], 'windows-1252'],
+    ];
+    for (const [languages, label] of cases)
+        assert.equal(defaultCharset(languages), label, languages.join());
+});

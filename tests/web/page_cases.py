@@ -1,10 +1,12 @@
 """The cases the page is tried on, what the native prcfix makes of each, and
 the check of what a browser's run of the page left.
 
-Each case is one batch of files given to the page at once. A file's expected
-result comes from the native prcfix run on a path whose bytes are the file
-name in composed form (NFC), encoded in Windows-1252; a run that fails
-leaves the file untouched in the page, whatever the native run wrote.
+Each case is one batch of files given to the page at once, with the
+handheld's character set chosen first. A file's expected result comes from
+the native prcfix run on a path whose bytes are the file name in composed
+form (NFC), in that set's Windows code page (code_pages.py); a run that
+fails leaves the file untouched in the page, whatever the native run
+wrote.
 """
 import io
 import os
@@ -12,26 +14,49 @@ import pathlib
 import random
 import shutil
 import subprocess
+import sys
 import time
 import unicodedata
 import zipfile
 
-# Windows-1252 as browsers read it: the five bytes it leaves undefined
-# stand for the control characters of the same number.
-_to_byte = {}
-for _byte in range(256):
-    try:
-        _to_byte[bytes([_byte]).decode("cp1252")] = _byte
-    except UnicodeDecodeError:
-        _to_byte[chr(_byte)] = _byte
+sys.path.insert(0, str(pathlib.Path(__file__).parent))
+import code_pages  # noqa: E402
+
+# Names in each character set, and names it cannot hold, by set: for each,
+# the name and the outcome the case is there for.
+CHARSET_NAMES = {
+    "windows-1250": [("Łódź.prc", "fixed"), ("Żółw Świeży.pdb", "fixed"), ("Ωmega.prc", "failed")],
+    "windows-1251": [("Привет.prc", "fixed"), ("Ёлка і ґанок.prc", "fixed"), ("Łódź.prc", "failed")],
+    "windows-1253": [("Καλημέρα.prc", "fixed"), ("Привет.prc", "failed")],
+    "windows-1254": [("Ağaç Şişe İz.prc", "fixed"), ("Łódź.prc", "failed")],
+    "windows-1255": [("שלום.prc", "fixed"), ("Привет.prc", "failed")],
+    "windows-1256": [("مرحبا بكم.prc", "fixed"), ("Ωmega.prc", "failed")],
+    "windows-1257": [("Ąžuolas Ėglė.prc", "fixed"), ("Привет.prc", "failed")],
+    "windows-874": [("สวัสดี.prc", "fixed"), ("日本.prc", "failed")],
+    # Half-width katakana are one byte each: thirty of them and a kanji
+    # cut inside the kanji, thirty-one of them before it.
+    "shift_jis": [("青い空.prc", "fixed"), ("ｱｲｳｴｵ ﾃｽﾄ.prc", "fixed"), ("髙橋ⅰ﨑.prc", "fixed"),
+                  ("表示.prc", "fixed"), ("青" * 16 + ".prc", "fixed"),
+                  ("ｱ" * 30 + "青.prc", "fixed"), ("ｱ" * 31 + "青.prc", "fixed"),
+                  ("한국.prc", "failed")],
+    "gbk": [("蓝天白云.prc", "fixed"), ("€uro 中文.prc", "fixed"), ("한국.prc", "failed")],
+    "euc-kr": [("안녕하세요.prc", "fixed"), ("한국어 " + "가" * 15 + ".prc", "fixed"), ("สวัสดี.prc", "failed")],
+    "big5": [("藍天白雲.prc", "fixed"), ("十卅═.prc", "fixed"), ("한국.prc", "failed")],
+}
 
 
-def windows_1252(name):
-    """The name's bytes, or None when a character is not in the set."""
+def name_cut_inside(after, charset):
+    """Whether the name in a fixed file's header fills its 31 bytes and
+    ends inside a character of the set."""
+    name = after[:32].split(b"\0")[0]
+    codec = code_pages.CODECS[charset][0]
+    if len(name) != 31 or codec not in code_pages.DOUBLE_BYTE:
+        return False
     try:
-        return bytes(_to_byte[c] for c in unicodedata.normalize("NFC", name))
-    except KeyError:
-        return None
+        name.decode(codec)
+        return False
+    except UnicodeDecodeError as error:
+        return error.end == len(name)
 
 
 def _random_name(rng):
@@ -89,6 +114,9 @@ def case_table(kinds_dir, random_count, seed):
                                 ("Broken.prc", "broken-list", "failed"),
                                 ("Blue.prc", "typical-fixed-as-Blue", "unchanged")]),
     ]
+    # A batch for each character set, the set chosen first.
+    fixed += [(f"charset {label}", [(name, "typical", meant) for name, meant in names])
+              for label, names in CHARSET_NAMES.items()]
     rng = random.Random(seed)
     kinds = [f"random-{n}" for n in range(random_count)]
     batches = []
@@ -107,9 +135,10 @@ def case_table(kinds_dir, random_count, seed):
 def prepare(work, kinds_dir, prcfix, random_count=30, seed=20261211, labels=None):
     """Writes each batch's files under work/given/N/, each in a folder of
     its own, and works out what each should come to. Returns a list of
-    batches: {label, drop, files: [{name, path, before, outcome, after}]};
-    drop says the batch is dropped on the page rather than given through
-    its file input. labels, when given, chooses the batches."""
+    batches: {label, drop, charset, files: [{name, path, before, outcome,
+    after}]}; drop says the batch is dropped on the page rather than given
+    through its file input, charset is the set chosen for it. labels, when
+    given, chooses the batches."""
     work = pathlib.Path(work)
     _fix_copy(pathlib.Path(kinds_dir), "typical", "Blue", prcfix)
     batches = []
@@ -117,6 +146,7 @@ def prepare(work, kinds_dir, prcfix, random_count=30, seed=20261211, labels=None
     if labels is not None:
         table = [(label, files) for label, files in table if label in labels]
     for index, (label, files) in enumerate(table):
+        charset = label.split()[1] if label.startswith("charset ") else "windows-1252"
         given = work / "given" / str(index)
         native = work / "native" / str(index)
         given.mkdir(parents=True)
@@ -127,12 +157,12 @@ def prepare(work, kinds_dir, prcfix, random_count=30, seed=20261211, labels=None
             path = given / str(number) / name
             path.parent.mkdir()
             path.write_bytes(before)
-            expected = _expected(native / str(number), name, before, prcfix)
+            expected = _expected(native / str(number), name, before, prcfix, charset)
             if meant and expected["outcome"] != meant:
                 raise AssertionError(f"case {label!r}: {name!r} is meant to be "
                                      f"{meant}, but the native run makes it {expected['outcome']}")
             entries.append(dict(name=name, path=str(path), before=before, **expected))
-        batches.append(dict(label=label, drop=label == "dropped", files=entries))
+        batches.append(dict(label=label, drop=label == "dropped", charset=charset, files=entries))
     return batches
 
 
@@ -168,10 +198,10 @@ def _fix_copy(kinds, kind, base, prcfix):
     (kinds / f"{kind}-fixed-as-{base}").write_bytes(after)
 
 
-def _expected(native, name, before, prcfix):
-    encoded = windows_1252(name)
+def _expected(native, name, before, prcfix, charset):
+    encoded = code_pages.encode(name, charset)
     if encoded is None or 0 in encoded:
-        return dict(outcome="failed", after=None, reason="Windows-1252")
+        return dict(outcome="failed", after=None, reason=code_pages.CODECS[charset][1])
     status, after = native_run(prcfix, before, encoded, native)
     if status != 0:
         if len(before) < 80:
@@ -221,6 +251,9 @@ def check(batch, results, lines, zips):
             continue
         if unicodedata.normalize("NFC", file["name"]) not in unicodedata.normalize("NFC", line["text"]):
             faults.append(f"{where}: its line does not show its name: {line['text']!r}")
+        used = f"Character set: {code_pages.CODECS[batch['charset']][1]}."
+        if used not in line["text"]:
+            faults.append(f"{where}: its line does not name the set {used!r}: {line['text']!r}")
         if file["reason"] and file["reason"] not in line["text"]:
             faults.append(f"{where}: its line does not say {file['reason']!r}: {line['text']!r}")
         if file["outcome"] != "fixed":
@@ -228,6 +261,10 @@ def check(batch, results, lines, zips):
                 faults.append(f"{where}: a {file['outcome']} file was offered anyway")
             continue
         place = next(places)
+        cut = name_cut_inside(file["after"], batch["charset"])
+        if cut != ("cut falls inside" in line["text"]):
+            faults.append(f"{where}: the name {'is' if cut else 'is not'} cut inside a character, "
+                          f"but its line says otherwise: {line['text']!r}")
         for said in [place, f"Download the fixed {file['name']}"]:
             if unicodedata.normalize("NFC", said) not in unicodedata.normalize("NFC", line["text"]):
                 faults.append(f"{where}: its line does not say {said!r}: {line['text']!r}")
