@@ -101,12 +101,18 @@ def check_downloads(downloads, expected, seconds=30):
     browser, so only the count and the first of those are checked, as are
     names the browser changes because they are unsafe on some system."""
     want = len(expected)
+    names = [name for name, _ in expected if name != "zip" and not _renamed(name)]
+
+    def in_progress(path):
+        # Chromium writes a download to a temporary file first.
+        return path.name.endswith((".crdownload", ".part")) or path.name.startswith(".org.chromium.")
+
     deadline = time.monotonic() + seconds
     while True:
-        done = [p for p in pathlib.Path(downloads).iterdir()
-                if not p.name.endswith((".crdownload", ".part"))]
-        partial = [p for p in pathlib.Path(downloads).iterdir() if p not in done]
-        if (len(done) >= want and not partial) or time.monotonic() > deadline:
+        done = [p for p in pathlib.Path(downloads).iterdir() if not in_progress(p)]
+        partial = [p for p in pathlib.Path(downloads).iterdir() if in_progress(p)]
+        arrived = all((pathlib.Path(downloads) / name).exists() for name in names)
+        if (len(done) >= want and not partial and arrived) or time.monotonic() > deadline:
             break
         time.sleep(0.2)
     faults = []
@@ -131,8 +137,7 @@ def check_downloads(downloads, expected, seconds=30):
         if name != "zip":
             plain.setdefault(name, []).append(after)
     for name, versions in plain.items():
-        # Browsers change names that are unsafe on some system.
-        if name.startswith(".") or any(c in name for c in ':\\'):
+        if _renamed(name):
             continue
         path = pathlib.Path(downloads) / name
         if not path.exists():
@@ -140,3 +145,9 @@ def check_downloads(downloads, expected, seconds=30):
         elif path.read_bytes() != versions[0]:
             faults.append(f"downloads: {name!r} does not hold the fixed bytes")
     return faults
+
+
+def _renamed(name):
+    """Whether browsers change the name of a download: names that are
+    unsafe on some system."""
+    return name.startswith(".") or any(c in name for c in ':\\')
