@@ -28,7 +28,12 @@ let queue = Promise.resolve();
 function take(items) {
     const charset = charsetChoice.value;
     if (items.length > 0)
-        queue = queue.then(() => runBatch(items, charset));
+        queue = queue.then(() => runBatch(items, charset)).catch(error => {
+            // What went wrong ends this batch, not the ones after it.
+            showProgress(`The batch stopped: ${error.message || error}`);
+            flushReport();
+            document.body.dataset.state = 'ready';
+        });
 }
 
 async function runBatch(items, charset) {
@@ -70,19 +75,22 @@ const keptHere = 64 << 10;
 // A fixed file: its name, the fixed start, and the original it came from,
 // whose untouched rest follows that start.
 function fixedFile(file, after) {
+    let bytes = after;
     let blob = null;
     const toBlob = () => {
-        blob = blob || new Blob(file.size > after.length ? [after, file.slice(after.length)] : [after],
+        blob = blob || new Blob(file.size > bytes.length ? [bytes, file.slice(bytes.length)] : [bytes],
             { type: 'application/octet-stream' });
         return blob;
     };
-    if (after.length > keptHere)
+    if (bytes.length > keptHere) {
         toBlob();
+        bytes = null;
+    }
     return {
         name: file.name,
         lastModified: file.lastModified,
         // What a zip takes: the bytes alone where they are the whole file.
-        content: () => blob || after,
+        content: () => blob || bytes,
         blob: toBlob,
     };
 }
@@ -179,14 +187,24 @@ function delivery() {
                 return null;
             }
             const name = zipName(new Date());
-            const blob = await zip.end();
-            for (const { fixed, line, place, member } of entries) {
-                const text = `In the batch's zip, ${name}` + (member === fixed.name ? '.' : `, as ${member}.`);
-                if (place)
-                    place.textContent = text;
+            const say = (entry, text) => {
+                if (entry.place)
+                    entry.place.textContent = text;
                 else
-                    note(line, text);
+                    note(entry.line, text);
+            };
+            let blob;
+            try {
+                blob = await zip.end();
+            } catch (error) {
+                entries.forEach(entry => say(entry, 'The batch\'s zip could not be made: use this link.'));
+                batchSummary().append(`The batch's zip could not be made (${error.message || error}): ` +
+                    'each fixed file\'s own link downloads it.');
+                return null;
             }
+            for (const entry of entries)
+                say(entry, `In the batch's zip, ${name}` +
+                    (entry.member === entry.fixed.name ? '.' : `, as ${entry.member}.`));
             const summary = batchSummary();
             const link = fileLink(`Download ${name}`, name, () => blob);
             if (downloads.length > 0) {
