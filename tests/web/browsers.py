@@ -24,6 +24,23 @@ def wait(driver, script, seconds, *args):
         time.sleep(0.05)
 
 
+def wait_for_progress(driver, done, seconds, what):
+    """Waits until the page's progress line, as a user reads it, satisfies
+    done."""
+    deadline = time.monotonic() + seconds
+    while not done(driver.find_element("id", "progress").text):
+        if time.monotonic() > deadline:
+            raise TimeoutError(what)
+        time.sleep(0.05)
+
+
+def open_page(driver, url):
+    """Opens the page and waits until it says it is ready, reading only
+    what a user sees."""
+    driver.get(url)
+    wait_for_progress(driver, lambda text: text == "Ready.", 30, "the page did not become ready")
+
+
 @contextlib.contextmanager
 def open_browser(engine, downloads, performance_log=False, browser_log=False,
                  gtk_theme=None, as_installed=False, languages=None):

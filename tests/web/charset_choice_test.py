@@ -9,19 +9,9 @@ usage: charset_choice_test.py PAGE WORK
 """
 import pathlib
 import sys
-import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).parent))
 import browsers  # noqa: E402
-
-
-def ready(driver, url):
-    driver.get(url)
-    deadline = time.monotonic() + 30
-    while driver.find_element("id", "progress").text != "Ready.":
-        if time.monotonic() > deadline:
-            raise TimeoutError("the page did not become ready")
-        time.sleep(0.05)
 
 
 def main():
@@ -34,7 +24,7 @@ def main():
     for languages, want in [("en-US,en", "windows-1252"), ("ja,en-US", "shift_jis"),
                             ("pl-PL,pl", "windows-1250"), ("zh-TW,zh", "big5")]:
         with browsers.open_browser("chromium", work / "downloads", languages=languages) as driver:
-            ready(driver, url)
+            browsers.open_page(driver, url)
             choice = Select(driver.find_element("id", "charset"))
             got = choice.first_selected_option.get_attribute("value")
             if got != want:
@@ -46,7 +36,7 @@ def main():
             if languages.startswith("ja"):
                 # Chosen once, kept when the page is opened again.
                 choice.select_by_value("euc-kr")
-                ready(driver, url)
+                browsers.open_page(driver, url)
                 kept = Select(driver.find_element("id", "charset")).first_selected_option
                 if kept.get_attribute("value") != "euc-kr":
                     faults.append(f"a chosen set was not kept: {kept.get_attribute('value')}")

@@ -15,7 +15,6 @@ usage: unwrapped_test.py PAGE PRCFIX MAKE_PAGE_CASES WORK
 """
 import pathlib
 import sys
-import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).parent))
 import browsers  # noqa: E402
@@ -25,18 +24,9 @@ import page_cases  # noqa: E402
 def give(driver, url, batch):
     """Gives the batch to the page as a user would, and waits for it to be
     done, as the page says on its progress line."""
-    driver.get(url)
-    deadline = time.monotonic() + 30
-    while driver.find_element("id", "progress").text != "Ready.":
-        if time.monotonic() > deadline:
-            raise TimeoutError("the page did not become ready")
-        time.sleep(0.05)
+    browsers.open_page(driver, url)
     driver.find_element("id", "files").send_keys("\n".join(f["path"] for f in batch["files"]))
-    deadline = time.monotonic() + 60
-    while not driver.find_element("id", "progress").text.startswith("Done:"):
-        if time.monotonic() > deadline:
-            raise TimeoutError("the batch did not end")
-        time.sleep(0.05)
+    browsers.wait_for_progress(driver, lambda text: text.startswith("Done:"), 60, "the batch did not end")
 
 
 def main():
