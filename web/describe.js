@@ -57,7 +57,7 @@ export function describeChanges(before, after, label) {
 // Why a run with status 1 failed, in plain words; limits are the runner's.
 export function describeFailure(run, nameBytes, before, limits) {
     if (nameBytes.length >= limits.pathCapacity)
-        return `its name is ${nameBytes.length} characters long, longer than the ${limits.pathCapacity - 1} prcfix can take`;
+        return `its name is ${nameBytes.length} bytes long in its character set, longer than the ${limits.pathCapacity - 1} prcfix can take`;
     if (before.length < limits.headerBlockSize)
         return before.length === 0
             ? 'it is empty, so it is not a Palm database'

@@ -109,5 +109,4 @@ export function startDownload(name, blob) {
     link.href = URL.createObjectURL(blob);
     link.download = name;
     link.click();
-    return link.href;
 }
