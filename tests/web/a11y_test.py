@@ -142,10 +142,7 @@ def main():
                 faults += audit(driver, scheme)
                 if scheme == "light":
                     faults += keyboard(driver, url, paths)
-    for fault in faults:
-        print("FAULT:", fault)
-    print(f"{engine} accessibility: {len(faults)} faults")
-    return 1 if faults else 0
+    return browsers.finish(faults, f"{engine} accessibility")
 
 
 sys.exit(main())

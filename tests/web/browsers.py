@@ -24,6 +24,15 @@ def wait(driver, script, seconds, *args):
         time.sleep(0.05)
 
 
+def finish(faults, what):
+    """Prints each fault where the test's runner looks for it, and a count;
+    returns the test's exit status."""
+    for fault in faults:
+        print("FAULT:", fault)
+    print(f"{what}: {len(faults)} faults")
+    return 1 if faults else 0
+
+
 def wait_for_progress(driver, done, seconds, what):
     """Waits until the page's progress line, as a user reads it, satisfies
     done."""

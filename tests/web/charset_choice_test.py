@@ -42,10 +42,7 @@ def main():
                     faults.append(f"a chosen set was not kept: {kept.get_attribute('value')}")
                 if kept.text != "Korean (code page 949)":
                     faults.append(f"the set is shown as {kept.text!r}")
-    for fault in faults:
-        print("FAULT:", fault)
-    print(f"charset choice: {len(faults)} faults")
-    return 1 if faults else 0
+    return browsers.finish(faults, "charset choice")
 
 
 sys.exit(main())

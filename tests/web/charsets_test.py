@@ -81,10 +81,7 @@ def main():
         print(f"{engine}: {label}: {len(ours)} characters, built in {took:.1f} ms")
         if engine == "chromium" and took > 50:
             faults.append(f"{label}: building the encoder took {took:.1f} ms, more than 50")
-    for fault in faults:
-        print("FAULT:", fault)
-    print(f"{engine} character sets: {len(faults)} faults")
-    return 1 if faults else 0
+    return browsers.finish(faults, f"{engine} character sets")
 
 
 sys.exit(main())

@@ -213,10 +213,7 @@ def main():
         ("Red.prc", fixed_red),
         ("zip", [("Green.prc", fixed_green, None), ("Yellow.prc", fixed_yellow, None),
                  ("Red.prc", fixed_red, None)])])
-    for fault in faults:
-        print("FAULT:", fault)
-    print(f"in place: {len(faults)} faults")
-    return 1 if faults else 0
+    return browsers.finish(faults, "in place")
 
 
 sys.exit(main())

@@ -85,10 +85,7 @@ def main():
         result = driver.execute_script("return window.prcfixTest.results[0]")
         if result["outcome"] != "fixed" or base64.b64decode(result["fixed"] or "") != expected:
             faults.append(f"offline, the file was not fixed as the native prcfix fixes it: {result['outcome']}")
-    for fault in faults:
-        print("FAULT:", fault)
-    print(f"offline: {len(faults)} faults")
-    return 1 if faults else 0
+    return browsers.finish(faults, "offline")
 
 
 sys.exit(main())

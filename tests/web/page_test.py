@@ -119,10 +119,7 @@ def main():
         faults.append(f"{len(batches)} batches gave {len(reports)} reports")
     if engine != "webkit":
         faults += browsers.check_downloads(downloads, expected_downloads)
-    for fault in faults:
-        print("FAULT:", fault)
-    print(f"{engine}: {len(faults)} faults")
-    return 1 if faults else 0
+    return browsers.finish(faults, engine)
 
 
 sys.exit(main())

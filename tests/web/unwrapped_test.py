@@ -52,10 +52,7 @@ def main():
                 expected.append((linked["name"], linked["after"]))
                 faults += [f"a line's link: {fault}" for fault in
                            browsers.check_downloads(downloads, expected)]
-    for fault in faults:
-        print("FAULT:", fault)
-    print(f"unwrapped: {len(expected)} downloads expected, {len(faults)} faults")
-    return 1 if faults else 0
+    return browsers.finish(faults, f"unwrapped: {len(expected)} downloads expected")
 
 
 sys.exit(main())
