@@ -59,6 +59,20 @@ def name_cut_inside(after, charset):
         return error.end == len(name)
 
 
+def _drawn_names(rng, charset, count=4):
+    """Names of characters the set holds, drawn at random, some long enough
+    for the cut: printable, and as they are in composed form."""
+    codec = code_pages.CODECS[charset][0]
+    pool = sorted(c for c in code_pages.mapped(codec)
+                  if c.isprintable() and c not in "/." and unicodedata.normalize("NFC", c) == c)
+    names = set()
+    while len(names) < count:
+        name = "".join(rng.choice(pool) for _ in range(rng.randrange(1, 24))).strip()
+        if name and len(name.encode()) < 240:
+            names.add(name + ".prc")
+    return sorted(names)
+
+
 def _random_name(rng):
     alphabet = ("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"
                 "_-.. éèàçüöÆØÅßñ€ŒœŠšŽžŸ™…‚„\\:")
@@ -114,10 +128,13 @@ def case_table(kinds_dir, random_count, seed):
                                 ("Broken.prc", "broken-list", "failed"),
                                 ("Blue.prc", "typical-fixed-as-Blue", "unchanged")]),
     ]
-    # A batch for each character set, the set chosen first.
+    # A batch for each character set, the set chosen first, and one of
+    # names drawn from all that the set holds.
+    rng = random.Random(seed)
     fixed += [(f"charset {label}", [(name, "typical", meant) for name, meant in names])
               for label, names in CHARSET_NAMES.items()]
-    rng = random.Random(seed)
+    fixed += [(f"charset {label} drawn", [(name, "typical", None) for name in _drawn_names(rng, label)])
+              for label in CHARSET_NAMES]
     kinds = [f"random-{n}" for n in range(random_count)]
     batches = []
     for start in range(0, len(kinds), 6):
