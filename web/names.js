@@ -42,6 +42,11 @@ const row80 =
     '\u20ac\u0081\u201a\u0192\u201e\u2026\u2020\u2021\u02c6\u2030\u0160\u2039\u0152\u008d\u017d\u008f' +
     '\u0090\u2018\u2019\u201c\u201d\u2022\u2013\u2014\u02dc\u2122\u0161\u203a\u0153\u009d\u017e\u0178';
 
+// The character a byte stands for in Windows-1252.
+function westernCharacter(byte) {
+    return byte >= 0x80 && byte < 0xa0 ? row80[byte - 0x80] : String.fromCharCode(byte);
+}
+
 // The two-byte sets: which bytes lead and trail a pair, and where the
 // browser's decoder, which follows the web's encoding standard, holds more
 // than the Windows code page, or differs from it.
@@ -133,12 +138,8 @@ const isControl = point => point >= 0x80 && point <= 0x9f;
 // byte, or a pair as lead * 256 + trail), indexed by code point; 0 for
 // none. The sets hold no character beyond the first 65,536 but through
 // their decoder's extensions, which are left out, so those need no room.
-function newEncoder() {
-    return new Uint16Array(0x10000);
-}
-
 function buildEncoder(label) {
-    const codeOf = newEncoder();
+    const codeOf = new Uint16Array(0x10000);
     const put = (point, code) => {
         if (point < 0x10000 && codeOf[point] === 0)
             codeOf[point] = code;
@@ -147,7 +148,7 @@ function buildEncoder(label) {
         put(byte, byte);
     if (label === westernLabel) {
         for (let byte = 0x80; byte < 0x100; byte++)
-            put(byte < 0xa0 ? row80.charCodeAt(byte - 0x80) : byte, byte);
+            put(westernCharacter(byte).charCodeAt(0), byte);
         return codeOf;
     }
     const set = doubleByte[label];
@@ -235,7 +236,7 @@ export function endsInsideCharacter(bytes, label) {
 // Bytes of the database as the handheld shows them in the set.
 export function showBytes(bytes, label = westernLabel) {
     const text = label === westernLabel
-        ? Array.from(bytes, byte => byte >= 0x80 && byte < 0xa0 ? row80[byte - 0x80] : String.fromCharCode(byte)).join('')
+        ? Array.from(bytes, westernCharacter).join('')
         : new TextDecoder(label).decode(bytes);
     return text.replace(/[\u0000-\u001f\u007f]/g, c => `\\x${c.charCodeAt(0).toString(16).padStart(2, '0')}`);
 }
